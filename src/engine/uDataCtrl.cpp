@@ -1,0 +1,169 @@
+#include "uDataCtrl.h"
+
+#include "uFolderScanner.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <stdexcept>
+#include <system_error>
+#include <unordered_map>
+
+namespace quorvex {
+
+namespace {
+
+struct TTextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+
+std::int64_t SystemNowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+/// First threshold that `value` does not exceed; the overflow group after the last.
+std::int32_t NumericGroup(double value, const std::vector<double>& thresholds) {
+    for (std::size_t i = 0; i < thresholds.size(); ++i)
+        if (value <= thresholds[i])
+            return std::int32_t(i);
+    return std::int32_t(thresholds.size());
+}
+
+void LoadRange(const std::vector<TRangeItem>& items, const std::string& aboveLast,
+               std::vector<double>& thresholds, std::initializer_list<TSumList*> sums) {
+    if (items.size() + 1 > TDataCtrl::MaxGroups)
+        throw std::length_error("A range list holds more than " +
+                                std::to_string(TDataCtrl::MaxGroups - 1) + " items");
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        thresholds.push_back(double(items[i].Value));
+        for (TSumList* list : sums)
+            list->Add(items[i].Caption, std::int32_t(i));
+    }
+    for (TSumList* list : sums)
+        list->Add(aboveLast, std::int32_t(items.size()));
+}
+
+} // namespace
+
+TDataCtrl::TDataCtrl() : FNow(SystemNowMs) {}
+TDataCtrl::~TDataCtrl() = default;
+
+void TDataCtrl::ScanFolder(const std::string& path, IScanObserver* observer) {
+    if (!FRoot)
+        FRoot = std::make_unique<TDataInfo>();
+    FArena.Clear();
+    FProblems.clear();
+    FCancelled = false;
+    FRootPath = path;
+    *FRoot = TDataInfo();
+    FRoot->FName = FRootPath.c_str();
+    FRoot->FIsFolder = 1;
+    FEntryCount = 1;
+    const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        ClassifyEntry(*FRoot);
+        throw std::system_error(error, std::generic_category(), "Cannot read the folder " + path);
+    }
+    TFolderScanner scanner(*this, FArena, FProblems, observer);
+    FCancelled = !scanner.Run(*FRoot, fd, path);
+    FEntryCount += scanner.Entries();
+}
+
+void TDataCtrl::LoadGroups(const TGroupRanges& ranges) {
+    ClearGroups();
+    LoadRange(ranges.Age, ranges.AboveLast, FAgeThresholds,
+              {&FAccessTimeSums, &FCreateTimeSums, &FWriteTimeSums});
+    LoadRange(ranges.Size, ranges.AboveLast, FSizeThresholds, {&FFolderSizeSums, &FFileSizeSums});
+    LoadRange(ranges.Length, ranges.AboveLast, FLengthThresholds, {&FNameLengthSums});
+}
+
+void TDataCtrl::ClearGroups() {
+    FSizeThresholds.clear();
+    FAgeThresholds.clear();
+    FLengthThresholds.clear();
+    for (TSumList* list : {&FFolderSizeSums, &FFileSizeSums, &FCreateTimeSums, &FAccessTimeSums,
+                           &FWriteTimeSums, &FNameLengthSums, &FFileTypeSums})
+        list->Clear();
+}
+
+std::int32_t TDataCtrl::AgeGroup(bool hasTime, std::int64_t seconds, std::int64_t nowMs) const {
+    if (!hasTime)
+        return 0;
+    // Age in days, fractions included; an age equal to a bound belongs to the next group.
+    const double age = double(nowMs - seconds * 1000) / 86400000.0;
+    for (std::size_t i = 0; i < FAgeThresholds.size(); ++i)
+        if (FAgeThresholds[i] > age)
+            return std::int32_t(i);
+    return std::int32_t(FAgeThresholds.size());
+}
+
+void TDataCtrl::ClassifyEntry(TDataInfo& entry) const {
+    const std::int64_t now = FNow();
+    const bool timed = entry.HasTimes();
+    entry.SetGroup(TDataInfo::gsSize, NumericGroup(double(entry.Size()), FSizeThresholds));
+    entry.SetGroup(TDataInfo::gsCreate, AgeGroup(timed, entry.CreateSeconds(), now));
+    entry.SetGroup(TDataInfo::gsAccess, AgeGroup(timed, entry.AccessSeconds(), now));
+    entry.SetGroup(TDataInfo::gsWrite, AgeGroup(timed, entry.WriteSeconds(), now));
+    // The scan root has no name length: it falls into the first group.
+    entry.SetGroup(TDataInfo::gsNameLength,
+                   entry.IsScanRoot() ? 0 : NumericGroup(entry.NameChars(), FLengthThresholds));
+}
+
+void TDataCtrl::ReclassifyAll() {
+    if (!FRoot)
+        return;
+    for (TDataInfo* e = FRoot.get(); e; e = NextInPreOrder(e, FRoot.get()))
+        ClassifyEntry(*e);
+}
+
+void TDataCtrl::SetCurrentRoot(TDataInfo* folder) {
+    if (!folder)
+        return;
+    FCurrentRoot = folder;
+    ResetSums();
+    AddSums(folder->Children());
+}
+
+void TDataCtrl::ResetSums() {
+    for (TSumList* list : {&FFolderSizeSums, &FFileSizeSums, &FCreateTimeSums, &FAccessTimeSums,
+                           &FWriteTimeSums, &FNameLengthSums})
+        for (TSumInfo& sum : *list)
+            sum.Reset();
+    FFileTypeSums.Clear();
+}
+
+void TDataCtrl::AddSums(TDataList list) {
+    // Type sums keep the order in which extensions are first met; the index makes finding
+    // one constant time instead of a walk over every type per file.
+    std::unordered_map<std::string, std::size_t, TTextHash, std::equal_to<>> types;
+    for (std::size_t i = 0; i < FFileTypeSums.Count(); ++i)
+        types.emplace(FFileTypeSums.Items(i).GroupCaption(), i);
+    for (TDataInfo& top : list) {
+        for (TDataInfo* e = &top; e; e = NextInPreOrder(e, &top)) {
+            const std::uint64_t size = e->Size();
+            if (e->IsFolder()) {
+                FFolderSizeSums.Items(std::size_t(e->SizeGroup())).Add(size);
+                continue;
+            }
+            FFileSizeSums.Items(std::size_t(e->SizeGroup())).Add(size);
+            FCreateTimeSums.Items(std::size_t(e->CreateGroup())).Add(size);
+            FAccessTimeSums.Items(std::size_t(e->AccessGroup())).Add(size);
+            FWriteTimeSums.Items(std::size_t(e->WriteGroup())).Add(size);
+            FNameLengthSums.Items(std::size_t(e->NameLengthGroup())).Add(size);
+            const std::string_view ext = e->Ext();
+            auto it = types.find(ext);
+            if (it == types.end()) {
+                const auto index = FFileTypeSums.Count();
+                FFileTypeSums.Add(std::string(ext), std::int32_t(index));
+                it = types.emplace(FFileTypeSums.Items(index).GroupCaption(), index).first;
+            }
+            FFileTypeSums.Items(it->second).Add(size);
+        }
+    }
+}
+
+} // namespace quorvex

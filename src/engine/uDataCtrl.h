@@ -1,0 +1,103 @@
+#pragma once
+
+#include "uDataInfo.h"
+#include "uEntryArena.h"
+#include "uScanTypes.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvex {
+
+/// One range item of the configuration: a caption and an inclusive upper bound.
+struct TRangeItem {
+    std::string Caption;
+    std::int64_t Value = 0;
+};
+
+/// The three range lists and the overflow caption, as the configuration gives them.
+struct TGroupRanges {
+    std::vector<TRangeItem> Age;    // days
+    std::vector<TRangeItem> Size;   // bytes
+    std::vector<TRangeItem> Length; // characters
+    std::string AboveLast;
+};
+
+/// The scan engine: owns the entry tree of the last scan, the group thresholds and the sums
+/// over the current folder's subtree. Not thread-safe: one thread uses it at a time (a scan
+/// may run on a worker thread while nothing else touches the engine).
+class TDataCtrl {
+public:
+    /// Groups per list are stored in one byte per entry.
+    static constexpr std::size_t MaxGroups = 255;
+
+    TDataCtrl();
+    ~TDataCtrl();
+    TDataCtrl(const TDataCtrl&) = delete;
+    TDataCtrl& operator=(const TDataCtrl&) = delete;
+
+    // ---- Scanning --------------------------------------------------------------------------
+    /// Scans `path` (no trailing "/" except for "/" itself) into the tree under Root(). The
+    /// previous tree is destroyed first. `observer` (may be null) is called on this thread.
+    /// Throws std::system_error when `path` itself cannot be opened as a folder.
+    void ScanFolder(const std::string& path, IScanObserver* observer = nullptr);
+    /// Folders of the last scan that were not read, or not entered.
+    const std::vector<TScanProblem>& Problems() const { return FProblems; }
+    /// True when the last scan was cancelled: the tree holds what had been read.
+    bool WasCancelled() const { return FCancelled; }
+    /// Number of entries of the last scan, the root included.
+    std::uint64_t EntryCount() const { return FEntryCount; }
+
+    TDataInfo* Root() const { return FRoot.get(); }
+    TDataInfo* CurrentRoot() const { return FCurrentRoot; }
+
+    // ---- Grouping and sums -----------------------------------------------------------------
+    /// Replaces thresholds and sums by the given ranges: one sum per item, then the
+    /// overflow sum. Throws std::length_error when a list has more than MaxGroups - 1 items.
+    void LoadGroups(const TGroupRanges& ranges);
+    void ClearGroups();
+    void ClassifyEntry(TDataInfo& entry) const;
+    void ReclassifyAll();
+    void SetCurrentRoot(TDataInfo* folder);
+    void ResetSums();
+    /// Adds the entries of `list` and every entry below them into the sums.
+    void AddSums(TDataList list);
+
+    const std::vector<double>& SizeThresholds() const { return FSizeThresholds; }
+    const std::vector<double>& AgeThresholds() const { return FAgeThresholds; }
+    const std::vector<double>& LengthThresholds() const { return FLengthThresholds; }
+
+    TSumList& FolderSizeSums() { return FFolderSizeSums; }
+    TSumList& FileSizeSums() { return FFileSizeSums; }
+    TSumList& CreateTimeSums() { return FCreateTimeSums; }
+    TSumList& AccessTimeSums() { return FAccessTimeSums; }
+    TSumList& WriteTimeSums() { return FWriteTimeSums; }
+    TSumList& NameLengthSums() { return FNameLengthSums; }
+    TSumList& FileTypeSums() { return FFileTypeSums; }
+
+    /// The clock that ages are measured against, in milliseconds since the epoch. Tests set
+    /// a fixed one; the default reads the system clock at every call.
+    void SetClock(std::function<std::int64_t()> nowMilliseconds) { FNow = std::move(nowMilliseconds); }
+
+private:
+    std::int32_t AgeGroup(bool hasTime, std::int64_t seconds, std::int64_t nowMs) const;
+
+    std::unique_ptr<TDataInfo> FRoot;
+    std::string FRootPath;
+    TDataInfo* FCurrentRoot = nullptr;
+    TEntryArena FArena;
+    std::vector<TScanProblem> FProblems;
+    bool FCancelled = false;
+    std::uint64_t FEntryCount = 0;
+
+    std::vector<double> FSizeThresholds, FAgeThresholds, FLengthThresholds;
+    TSumList FFolderSizeSums, FFileSizeSums, FCreateTimeSums, FAccessTimeSums, FWriteTimeSums,
+        FNameLengthSums, FFileTypeSums;
+    std::function<std::int64_t()> FNow;
+};
+
+} // namespace quorvex

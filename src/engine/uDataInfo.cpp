@@ -1,0 +1,151 @@
+#include "uDataInfo.h"
+
+#include "uBaseFunction.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace quorvex {
+
+namespace {
+
+void AppendChild(std::string& path, std::string_view name) {
+    if (path.empty() || path.back() != '/')
+        path += '/';
+    path += name;
+}
+
+[[noreturn]] void ThrowIndex(std::size_t index, std::size_t count) {
+    throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ") of " +
+                            std::to_string(count));
+}
+
+} // namespace
+
+std::string_view ExtensionOf(std::string_view name) {
+    const auto dot = name.rfind('.');
+    return dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
+}
+
+// ---- TDataInfo ----------------------------------------------------------------------------
+
+std::string TDataInfo::FullPath() const {
+    std::vector<const TDataInfo*> chain;
+    for (const TDataInfo* e = this; e; e = e->FParent)
+        chain.push_back(e);
+    std::string path(chain.back()->Name());
+    for (auto it = chain.rbegin() + 1; it != chain.rend(); ++it)
+        AppendChild(path, (*it)->Name());
+    return path;
+}
+
+std::string TDataInfo::FileSize() const { return SizeNumberText(double(FSize)); }
+
+std::string_view TDataInfo::Ext() const {
+    return FIsFolder || IsScanRoot() ? std::string_view() : ExtensionOf(Name());
+}
+
+std::string TDataInfo::CreateTime() const { return FHasTimes ? DateTimeText(Time(0)) : std::string(); }
+std::string TDataInfo::AccessTime() const { return FHasTimes ? DateTimeText(Time(1)) : std::string(); }
+std::string TDataInfo::WriteTime() const { return FHasTimes ? DateTimeText(Time(2)) : std::string(); }
+
+std::string TDataInfo::NameLength() const {
+    return IsScanRoot() ? std::string() : std::to_string(NameChars());
+}
+
+std::uint32_t TDataInfo::NameChars() const { return std::uint32_t(NameCharCount(Name())); }
+
+void TDataInfo::SetTime(int which, std::int64_t unixSeconds) {
+    constexpr std::int64_t bias = std::int64_t(1) << 39;
+    // Beyond +-17,000 years is a corrupt time stamp; keep the nearest representable moment.
+    const std::int64_t clamped = std::clamp(unixSeconds, -bias, bias - 1);
+    const auto stored = std::uint64_t(clamped + bias);
+    FTimeLow[which] = std::uint32_t(stored);
+    FTimeHigh[which] = std::uint8_t(stored >> 32);
+}
+
+void TDataInfo::SetGroup(int slot, std::int32_t group) {
+    FGroups[slot] = group < 0 || group >= NoGroupStored ? NoGroupStored : std::uint8_t(group);
+}
+
+TDataInfo* TDataInfo::FindByPath(std::string_view path) {
+    // Walks down one name at a time, so the search costs the depth of the result and never
+    // recurses on the machine stack.
+    TDataInfo* entry = this;
+    std::string own = FullPath();
+    while (true) {
+        if (own == path)
+            return entry;
+        std::string prefix = own;
+        if (prefix.empty() || prefix.back() != '/')
+            prefix += '/';
+        if (path.size() <= prefix.size() || path.substr(0, prefix.size()) != prefix)
+            return nullptr;
+        const std::string_view rest = path.substr(prefix.size());
+        const std::string_view name = rest.substr(0, rest.find('/'));
+        TDataInfo* next = nullptr;
+        for (TDataInfo& child : entry->Children())
+            if (child.Name() == name) {
+                next = &child;
+                break;
+            }
+        if (!next)
+            return nullptr;
+        entry = next;
+        own = prefix;
+        own += name;
+    }
+}
+
+TDataInfo* NextInPreOrder(TDataInfo* entry, const TDataInfo* top) {
+    if (entry->Children().Count())
+        return entry->Children().begin();
+    for (; entry != top; entry = entry->Parent()) {
+        const TDataInfo* parent = entry->Parent();
+        if (entry + 1 != parent->Children().end())
+            return entry + 1;
+    }
+    return nullptr;
+}
+
+// ---- TDataList ----------------------------------------------------------------------------
+
+TDataInfo* TDataList::Items(std::size_t index) const {
+    if (index >= FCount)
+        ThrowIndex(index, FCount);
+    return FFirst + index;
+}
+
+TDataInfo* TDataList::FindByPath(std::string_view path) const {
+    for (TDataInfo& entry : *this)
+        if (TDataInfo* found = entry.FindByPath(path))
+            return found;
+    return nullptr;
+}
+
+// ---- TSumList -----------------------------------------------------------------------------
+
+TSumInfo& TSumList::Items(std::size_t index) {
+    if (index >= FItems.size())
+        ThrowIndex(index, FItems.size());
+    return FItems[index];
+}
+
+const TSumInfo& TSumList::Items(std::size_t index) const {
+    if (index >= FItems.size())
+        ThrowIndex(index, FItems.size());
+    return FItems[index];
+}
+
+TSumInfo& TSumList::Add(std::string caption, std::int32_t groupIndex) {
+    return FItems.emplace_back(std::move(caption), groupIndex);
+}
+
+TSumInfo* TSumList::FindByCaption(std::string_view caption) {
+    for (TSumInfo& sum : FItems)
+        if (sum.GroupCaption() == caption)
+            return &sum;
+    return nullptr;
+}
+
+} // namespace quorvex

@@ -1,0 +1,194 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvex {
+
+class TDataInfo;
+class TEntryArena;
+
+/// The children of one entry, in the order in which the scanner found them. The entries are
+/// owned by the engine's arena (they live exactly as long as the scan that made them); a list
+/// is a cheap view on one contiguous block.
+class TDataList {
+public:
+    TDataList() = default;
+    TDataList(TDataInfo* first, std::uint32_t count) : FFirst(first), FCount(count) {}
+
+    std::uint32_t Count() const { return FCount; }
+    /// The entry at `index`; throws std::out_of_range outside 0..Count()-1.
+    TDataInfo* Items(std::size_t index) const;
+    TDataInfo* begin() const { return FFirst; }
+    TDataInfo* end() const;
+
+    /// The entry, at any depth below the entries of this list (or one of them), whose
+    /// FullPath equals `path` exactly; nullptr when there is none.
+    TDataInfo* FindByPath(std::string_view path) const;
+
+private:
+    TDataInfo* FFirst = nullptr;
+    std::uint32_t FCount = 0;
+};
+
+/// One file or folder of a scan. Values are kept as numbers and produce their texts on
+/// demand; the name is stored once and the full path is assembled from the parent chain.
+class TDataInfo {
+public:
+    static constexpr std::int32_t NoGroup = -1;
+
+    // ---- The texts the views show ------------------------------------------------------
+    std::string FileName() const { return std::string(Name()); }
+    /// Parent's path, a "/" unless it already ends in one, and the name; the scan root's
+    /// path is the scanned path exactly as given.
+    std::string FullPath() const;
+    /// Size in bytes as a number text; a folder's is its subtree total.
+    std::string FileSize() const;
+    /// Extension without its dot; empty for folders and files without one.
+    std::string FileExt() const { return std::string(Ext()); }
+    std::string CreateTime() const;
+    std::string AccessTime() const;
+    std::string WriteTime() const;
+    /// Linux keeps no short name: the name itself.
+    std::string DosName() const { return FileName(); }
+    std::string OwnerName() const { return {}; }
+    std::string FileCount() const { return {}; }
+    /// Characters of the name; empty for the scan root.
+    std::string NameLength() const;
+
+    // ---- Numbers -----------------------------------------------------------------------
+    std::string_view Name() const { return FName; }
+    std::string_view Ext() const;
+    std::uint64_t Size() const { return FSize; }
+    bool HasTimes() const { return FHasTimes; }
+    /// Seconds since the Unix epoch (whole seconds); meaningful when HasTimes().
+    std::int64_t CreateSeconds() const { return Time(0); }
+    std::int64_t AccessSeconds() const { return Time(1); }
+    std::int64_t WriteSeconds() const { return Time(2); }
+    /// Characters of the name (UTF-8 code points, an invalid byte counting as one).
+    std::uint32_t NameChars() const;
+
+    std::uint8_t IsFolder() const { return std::uint8_t(FIsFolder); }
+    bool IsScanRoot() const { return FParent == nullptr; }
+    TDataInfo* Parent() const { return FParent; }
+    TDataList Children() const { return {FChildren, FChildCount}; }
+    /// Position of this entry in its parent's children (0 for the root), in constant time.
+    std::uint32_t Row() const { return FParent ? std::uint32_t(this - FParent->FChildren) : 0; }
+
+    std::int32_t SizeGroup() const { return Group(0); }
+    std::int32_t CreateGroup() const { return Group(1); }
+    std::int32_t AccessGroup() const { return Group(2); }
+    std::int32_t WriteGroup() const { return Group(3); }
+    std::int32_t NameLengthGroup() const { return Group(4); }
+
+    /// The entry whose FullPath equals `path`: this entry or one below it; nullptr if none.
+    TDataInfo* FindByPath(std::string_view path);
+
+private:
+    friend class TDataCtrl;
+    friend class TFolderScanner;
+    friend class TEntryArena;
+    enum EGroupSlot : std::uint8_t { gsSize, gsCreate, gsAccess, gsWrite, gsNameLength };
+    static constexpr std::uint8_t NoGroupStored = 0xFF;
+    // No file system holds a billion entries in one folder.
+    static constexpr std::uint32_t MaxChildren = (1u << 30) - 1;
+
+    std::int64_t Time(int which) const {
+        return std::int64_t(std::uint64_t(std::uint8_t(FTimeHigh[which])) << 32 | FTimeLow[which]) -
+               (std::int64_t(1) << 39);
+    }
+    void SetTime(int which, std::int64_t unixSeconds);
+    std::int32_t Group(int slot) const {
+        return FGroups[slot] == NoGroupStored ? NoGroup : std::int32_t(FGroups[slot]);
+    }
+    void SetGroup(int slot, std::int32_t group);
+
+    TDataInfo* FParent = nullptr;
+    TDataInfo* FChildren = nullptr; // first of a contiguous block of FChildCount entries
+    const char* FName = "";         // NUL-terminated bytes as the kernel gave them
+    std::uint64_t FSize = 0;
+    // Times as 40-bit seconds, biased so that about 17,000 years either side of 1970 fit.
+    std::uint32_t FTimeLow[3] = {0, 0, 0};
+    std::uint32_t FChildCount : 30 = 0;
+    std::uint32_t FIsFolder : 1 = 0;
+    std::uint32_t FHasTimes : 1 = 0;
+    std::uint8_t FTimeHigh[3] = {0x80, 0x80, 0x80};
+    std::uint8_t FGroups[5] = {NoGroupStored, NoGroupStored, NoGroupStored, NoGroupStored,
+                               NoGroupStored};
+};
+
+// Millions of entries stay in memory for a whole run: every byte here is paid per entry.
+static_assert(sizeof(TDataInfo) == 56, "TDataInfo changed size: check the per-entry memory budget");
+
+inline TDataInfo* TDataList::end() const { return FFirst + FCount; }
+
+/// A pattern for selecting entries: an empty text, NoGroup and IsFolder 2 mean "any value".
+struct TDataFilter {
+    std::string FileName, FullPath, FileSize, FileExt, CreateTime, AccessTime, WriteTime, DosName,
+        OwnerName, NameLength;
+    std::uint8_t IsFolder = 2;
+    std::int32_t SizeGroup = TDataInfo::NoGroup;
+    std::int32_t CreateGroup = TDataInfo::NoGroup;
+    std::int32_t AccessGroup = TDataInfo::NoGroup;
+    std::int32_t WriteGroup = TDataInfo::NoGroup;
+    std::int32_t NameLengthGroup = TDataInfo::NoGroup;
+};
+
+/// The sum of one group over the current folder's subtree.
+class TSumInfo {
+public:
+    TSumInfo(std::string caption, std::int32_t groupIndex)
+        : FGroupCaption(std::move(caption)), FGroupIndex(groupIndex) {}
+
+    std::int32_t GroupIndex() const { return FGroupIndex; }
+    const std::string& GroupCaption() const { return FGroupCaption; }
+    /// Bytes of the entries counted into the group.
+    std::uint64_t TotalSize() const { return FTotalSize; }
+    std::uint64_t EntryCount() const { return FEntryCount; }
+
+    void Add(std::uint64_t size) {
+        FTotalSize += size;
+        ++FEntryCount;
+    }
+    void Reset() { FTotalSize = FEntryCount = 0; }
+
+private:
+    std::string FGroupCaption;
+    std::int32_t FGroupIndex;
+    std::uint64_t FTotalSize = 0;
+    std::uint64_t FEntryCount = 0;
+};
+
+/// An ordered list of sums that owns them.
+class TSumList {
+public:
+    std::size_t Count() const { return FItems.size(); }
+    /// The sum at `index`; throws std::out_of_range outside 0..Count()-1.
+    TSumInfo& Items(std::size_t index);
+    const TSumInfo& Items(std::size_t index) const;
+    TSumInfo& Add(std::string caption, std::int32_t groupIndex);
+    void Clear() { FItems.clear(); }
+    /// First sum whose caption equals `caption` exactly (case-sensitive); nullptr if none.
+    TSumInfo* FindByCaption(std::string_view caption);
+
+    auto begin() { return FItems.begin(); }
+    auto end() { return FItems.end(); }
+    auto begin() const { return FItems.begin(); }
+    auto end() const { return FItems.end(); }
+
+private:
+    std::vector<TSumInfo> FItems;
+};
+
+/// The entry that follows `entry` in a pre-order walk of the subtree of `top` (an entry
+/// before its children, children in list order); nullptr after the last. Needs no stack.
+TDataInfo* NextInPreOrder(TDataInfo* entry, const TDataInfo* top);
+
+/// The extension rule: the text after the last '.' of the name, empty when the name has no
+/// dot (a dot in a folder name above does not count).
+std::string_view ExtensionOf(std::string_view name);
+
+} // namespace quorvex

@@ -1,0 +1,46 @@
+#include "EngineTestUtil.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace quorvex::test {
+
+std::string DumpTree(const TDataInfo& root) {
+    std::vector<std::string> lines;
+    auto* top = const_cast<TDataInfo*>(&root);
+    const std::size_t prefix = root.FullPath().size() + (root.FullPath().back() == '/' ? 0 : 1);
+    for (TDataInfo* e = NextInPreOrder(top, top); e; e = NextInPreOrder(e, top))
+        lines.push_back(e->FullPath().substr(prefix) + (e->IsFolder() ? "/ " : " ") +
+                        e->FileSize());
+    std::sort(lines.begin(), lines.end());
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+bool TotalsConsistent(const TDataInfo& root) {
+    auto* top = const_cast<TDataInfo*>(&root);
+    for (TDataInfo* e = top; e; e = NextInPreOrder(e, top)) {
+        if (!e->IsFolder())
+            continue;
+        std::uint64_t sum = 0;
+        for (const TDataInfo& child : e->Children())
+            sum += child.Size();
+        if (sum != e->Size())
+            return false;
+    }
+    return true;
+}
+
+TGroupRanges DefaultRanges() {
+    TGroupRanges r;
+    r.Age = {{"one day", 1}, {"three days", 3}, {"one week", 7}, {"one month", 30}, {"one year", 365}};
+    r.Size = {{"0~10KB", 10000},     {"10~100KB", 100000},     {"0.1~1MB", 1000000},
+              {"1~10MB", 10000000}, {"10~100MB", 100000000}, {"0.1~1G", 1000000000}};
+    r.Length = {{"1", 1}, {"2~6", 6}, {"7~10", 10}, {"11~19", 19}, {"10~", 365}};
+    r.AboveLast = "above last";
+    return r;
+}
+
+} // namespace quorvex::test

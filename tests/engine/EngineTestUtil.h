@@ -1,0 +1,19 @@
+#pragma once
+
+#include "uDataCtrl.h"
+
+#include <string>
+
+namespace quorvex::test {
+
+/// Every entry below `root` as "relative/path size" (folders end in "/"), sorted, one per
+/// line, so a scanned tree compares with an expected text whatever the listing order.
+std::string DumpTree(const TDataInfo& root);
+
+/// True when every folder's size equals the sum of its children's sizes.
+bool TotalsConsistent(const TDataInfo& root);
+
+/// Groups of the default configuration.
+TGroupRanges DefaultRanges();
+
+} // namespace quorvex::test
