@@ -1,0 +1,33 @@
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvex {
+
+/// What the command line asks for.
+struct TCommandLine {
+    enum class EAction { Summary, Help, Version };
+    EAction Action = EAction::Summary;
+    std::string Folder;
+    std::optional<std::string> ConfigFile;
+};
+
+/// Thrown for a command line that cannot be understood (exit status 2).
+struct EUsageError {
+    std::string Message;
+};
+
+/// Parses the arguments after the program name; throws EUsageError.
+TCommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+/// Runs the command-line program: prints to `out`, reports failures on `err` as one line.
+/// Returns the exit status: 0 success, 1 failure, 2 bad usage.
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+/// Usage text for --help.
+std::string UsageText();
+
+} // namespace quorvex
