@@ -11,7 +11,7 @@ struct TRegionalSettings;
 /// The figures of the summary page for the engine's current folder.
 struct TFolderSummary {
     std::string FolderPath;
-    std::string TotalSizes;   ///< display size, then "( ", the byte count and " Byte)"
+    std::string TotalSizes;    ///< display size, then "( ", the byte count and " Byte)"
     std::uint64_t Folders = 0; ///< the folder itself and every folder below it
     std::uint64_t Files = 0;
     std::uint64_t FileTypes = 0; ///< distinct extensions, the empty one included

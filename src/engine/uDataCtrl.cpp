@@ -2,12 +2,11 @@
 
 #include "uFolderScanner.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <chrono>
+#include <fcntl.h>
 #include <stdexcept>
 #include <system_error>
+#include <unistd.h>
 #include <unordered_map>
 
 namespace quorvex {
@@ -16,7 +15,9 @@ namespace {
 
 struct TTextHash {
     using is_transparent = void;
-    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    std::size_t operator()(std::string_view text) const {
+        return std::hash<std::string_view>{}(text);
+    }
 };
 
 std::int64_t SystemNowMs() {

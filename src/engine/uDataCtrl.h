@@ -81,7 +81,9 @@ public:
 
     /// The clock that ages are measured against, in milliseconds since the epoch. Tests set
     /// a fixed one; the default reads the system clock at every call.
-    void SetClock(std::function<std::int64_t()> nowMilliseconds) { FNow = std::move(nowMilliseconds); }
+    void SetClock(std::function<std::int64_t()> nowMilliseconds) {
+        FNow = std::move(nowMilliseconds);
+    }
 
 private:
     std::int32_t AgeGroup(bool hasTime, std::int64_t seconds, std::int64_t nowMs) const;

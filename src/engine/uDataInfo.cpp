@@ -39,21 +39,31 @@ std::string TDataInfo::FullPath() const {
     return path;
 }
 
-std::string TDataInfo::FileSize() const { return SizeNumberText(double(FSize)); }
+std::string TDataInfo::FileSize() const {
+    return SizeNumberText(double(FSize));
+}
 
 std::string_view TDataInfo::Ext() const {
     return FIsFolder || IsScanRoot() ? std::string_view() : ExtensionOf(Name());
 }
 
-std::string TDataInfo::CreateTime() const { return FHasTimes ? DateTimeText(Time(0)) : std::string(); }
-std::string TDataInfo::AccessTime() const { return FHasTimes ? DateTimeText(Time(1)) : std::string(); }
-std::string TDataInfo::WriteTime() const { return FHasTimes ? DateTimeText(Time(2)) : std::string(); }
+std::string TDataInfo::CreateTime() const {
+    return FHasTimes ? DateTimeText(Time(0)) : std::string();
+}
+std::string TDataInfo::AccessTime() const {
+    return FHasTimes ? DateTimeText(Time(1)) : std::string();
+}
+std::string TDataInfo::WriteTime() const {
+    return FHasTimes ? DateTimeText(Time(2)) : std::string();
+}
 
 std::string TDataInfo::NameLength() const {
     return IsScanRoot() ? std::string() : std::to_string(NameChars());
 }
 
-std::uint32_t TDataInfo::NameChars() const { return std::uint32_t(NameCharCount(Name())); }
+std::uint32_t TDataInfo::NameChars() const {
+    return std::uint32_t(NameCharCount(Name()));
+}
 
 void TDataInfo::SetTime(int which, std::int64_t unixSeconds) {
     constexpr std::int64_t bias = std::int64_t(1) << 39;

@@ -123,7 +123,9 @@ private:
 // Millions of entries stay in memory for a whole run: every byte here is paid per entry.
 static_assert(sizeof(TDataInfo) == 56, "TDataInfo changed size: check the per-entry memory budget");
 
-inline TDataInfo* TDataList::end() const { return FFirst + FCount; }
+inline TDataInfo* TDataList::end() const {
+    return FFirst + FCount;
+}
 
 /// A pattern for selecting entries: an empty text, NoGroup and IsFolder 2 mean "any value".
 struct TDataFilter {

@@ -3,15 +3,14 @@
 #include "uDataCtrl.h"
 #include "uVolumeGuard.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
 
 namespace quorvex {
 
@@ -163,8 +162,8 @@ void TFolderScanner::ReadItems(TDataInfo& folder, int fd) {
 
 void TFolderScanner::ReadItem(int fd, const char* name, bool& denied) {
     struct statx st {};
-    constexpr unsigned mask = STATX_TYPE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_CTIME |
-                              STATX_BTIME | STATX_INO;
+    constexpr unsigned mask =
+        STATX_TYPE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME | STATX_INO;
     if (statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, mask, &st) != 0) {
         // Gone since the listing, or not examinable: the item is left out.
         denied = denied || errno == EACCES;
@@ -191,6 +190,8 @@ void TFolderScanner::ReadItem(int fd, const char* name, bool& denied) {
 }
 
 void TFolderScanner::StoreItems(TDataInfo& folder) {
+    if (FItems.empty())
+        return; // an empty folder keeps no block (memcpy must not see a null pointer)
     char* names = nullptr;
     TDataInfo* block = FArena.AllocateBlock(FItems.size(), FNames.size(), &names);
     std::memcpy(names, FNames.data(), FNames.size());

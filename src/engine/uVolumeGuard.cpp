@@ -1,9 +1,8 @@
 #include "uVolumeGuard.h"
 
-#include <sys/sysmacros.h>
-
 #include <fstream>
 #include <sstream>
+#include <sys/sysmacros.h>
 
 namespace quorvex {
 

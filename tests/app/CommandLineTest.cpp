@@ -2,9 +2,8 @@
 #include "FixtureTree.h"
 #include "uCommandLine.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -34,11 +33,12 @@ TEST_F(CommandLine, SummaryPrintsTheFiveFigures) {
     WriteTree(Data.Path(), {"a.txt:1000", "b.TXT:500", "sub/c:36", "sub/deep/d.txt:0"});
     const Result r = Run({"--summary", "--config", Config(), Data.Str()});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(r.Out, "Folder Path: " + Data.Str() + "\n"
-                     "Total Sizes: 1.50 KB( 1536 Byte)\n"
-                     "Folders Quantity: 3\n"
-                     "Files Quantity: 4\n"
-                     "Files Type Quantity: 3\n");
+    EXPECT_EQ(r.Out, "Folder Path: " + Data.Str() +
+                         "\n"
+                         "Total Sizes: 1.50 KB( 1536 Byte)\n"
+                         "Folders Quantity: 3\n"
+                         "Files Quantity: 4\n"
+                         "Files Type Quantity: 3\n");
     EXPECT_EQ(r.Err, "");
     EXPECT_EQ(fs::file_size(Config()), 1841u); // created with the default document
 }

@@ -35,8 +35,9 @@ bool TotalsConsistent(const TDataInfo& root) {
 
 TGroupRanges DefaultRanges() {
     TGroupRanges r;
-    r.Age = {{"one day", 1}, {"three days", 3}, {"one week", 7}, {"one month", 30}, {"one year", 365}};
-    r.Size = {{"0~10KB", 10000},     {"10~100KB", 100000},     {"0.1~1MB", 1000000},
+    r.Age = {
+        {"one day", 1}, {"three days", 3}, {"one week", 7}, {"one month", 30}, {"one year", 365}};
+    r.Size = {{"0~10KB", 10000},    {"10~100KB", 100000},    {"0.1~1MB", 1000000},
               {"1~10MB", 10000000}, {"10~100MB", 100000000}, {"0.1~1G", 1000000000}};
     r.Length = {{"1", 1}, {"2~6", 6}, {"7~10", 10}, {"11~19", 19}, {"10~", 365}};
     r.AboveLast = "above last";

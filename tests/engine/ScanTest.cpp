@@ -3,10 +3,9 @@
 #include "FixtureTree.h"
 #include "uBaseFunction.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-
-#include <fstream>
 
 namespace fs = std::filesystem;
 using namespace quorvex;

@@ -1,15 +1,14 @@
 #include "FixtureTree.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -73,6 +72,8 @@ void WriteTree(const fs::path& root, const std::vector<std::string>& lines) {
     }
 }
 
-bool PermissionsEnforced() { return geteuid() != 0; }
+bool PermissionsEnforced() {
+    return geteuid() != 0;
+}
 
 } // namespace quorvex::test

@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <clocale>
+#include <gtest/gtest.h>
 
 // The program sets the process locale once at start-up; the tests do the same, so the
 // locale-dependent code sees what the environment (LC_ALL) asks for.
