@@ -25,10 +25,10 @@ std::string_view CompositeExpansion(char conv) {
     }
 }
 
-// A locale's format with composites spelled out (%r by the locale's own 12-hour format), the
-// E/O modifiers dropped (their digits are written as ASCII anyway) and %y widened to %Y.
-std::string NormalizeFormat(std::string_view format, std::string_view ampmFormat, int depth = 0) {
-    std::string out;
+// Copies the literal text of a strftime-style format to out and hands each conversion
+// character to onConversion (E and O modifiers dropped).
+template <typename F>
+void ForEachConversion(std::string_view format, std::string& out, F&& onConversion) {
     for (std::size_t i = 0; i < format.size(); ++i) {
         if (format[i] != '%' || i + 1 == format.size()) {
             out += format[i];
@@ -37,6 +37,15 @@ std::string NormalizeFormat(std::string_view format, std::string_view ampmFormat
         char conv = format[++i];
         if ((conv == 'E' || conv == 'O') && i + 1 < format.size())
             conv = format[++i];
+        onConversion(conv);
+    }
+}
+
+// A locale's format with composites spelled out (%r by the locale's own 12-hour format), the
+// E/O modifiers dropped (their digits are written as ASCII anyway) and %y widened to %Y.
+std::string NormalizeFormat(std::string_view format, std::string_view ampmFormat, int depth = 0) {
+    std::string out;
+    ForEachConversion(format, out, [&](char conv) {
         std::string_view sub =
             (conv == 'r' && !ampmFormat.empty()) ? ampmFormat : CompositeExpansion(conv);
         if (!sub.empty() && depth < 2)
@@ -45,7 +54,7 @@ std::string NormalizeFormat(std::string_view format, std::string_view ampmFormat
             out += "%Y";
         else
             out.append({'%', conv});
-    }
+    });
     return out;
 }
 
@@ -173,16 +182,7 @@ void AppendField(std::string& out, char conv, const std::tm& tm, const TRegional
 
 void AppendFormat(std::string& out, std::string_view format, const std::tm& tm,
                   const TRegionalSettings& rs) {
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] != '%' || i + 1 == format.size()) {
-            out += format[i];
-            continue;
-        }
-        char conv = format[++i];
-        if ((conv == 'E' || conv == 'O') && i + 1 < format.size())
-            conv = format[++i];
-        AppendField(out, conv, tm, rs);
-    }
+    ForEachConversion(format, out, [&](char conv) { AppendField(out, conv, tm, rs); });
 }
 
 } // namespace

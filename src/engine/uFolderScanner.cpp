@@ -86,13 +86,7 @@ bool TFolderScanner::Run(TDataInfo& root, int rootFd, const std::string& rootPat
     while (!FStack.empty() && !FCancelled) {
         TFrame& top = FStack.back();
         if (top.Next == top.End) {
-            FinishFolder(*top.Folder);
-            if (top.Fd >= 0) {
-                close(top.Fd);
-                --FOpenFds;
-            }
-            FPending.resize(top.Begin);
-            FStack.pop_back();
+            PopFrame();
             continue;
         }
         EnterNext(top);
@@ -274,14 +268,19 @@ void TFolderScanner::Unwind() {
         TFrame& top = FStack.back();
         for (std::size_t k = top.Next; k < top.End; ++k)
             FinishFolder(*FPending[k].Folder);
-        FinishFolder(*top.Folder);
-        if (top.Fd >= 0) {
-            close(top.Fd);
-            --FOpenFds;
-        }
-        FPending.resize(top.Begin);
-        FStack.pop_back();
+        PopFrame();
     }
+}
+
+void TFolderScanner::PopFrame() {
+    TFrame& top = FStack.back();
+    FinishFolder(*top.Folder);
+    if (top.Fd >= 0) {
+        close(top.Fd);
+        --FOpenFds;
+    }
+    FPending.resize(top.Begin);
+    FStack.pop_back();
 }
 
 void TFolderScanner::Problem(const TDataInfo& folder, EScanProblem reason, int error) {

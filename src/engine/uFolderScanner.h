@@ -55,6 +55,7 @@ private:
     void LimitOpenFolders();
     void FinishFolder(TDataInfo& folder);
     void Unwind();
+    void PopFrame(); // totals, closes and leaves the innermost open folder
     void Problem(const TDataInfo& folder, EScanProblem reason, int error);
     bool Poll(const TDataInfo& folder);
 
