@@ -1,0 +1,286 @@
+#include "uBaseView.h"
+
+#include "uBaseConfig.h"
+#include "uBaseFunction.h"
+#include "uEntryFilter.h"
+#include "uGroupRanges.h"
+
+#include <QThread>
+#include <stdexcept>
+
+namespace quorvex {
+
+namespace {
+
+enum EFlat { flFolderAll, flFolderEmpty, flFileAll, flFileEmpty };
+
+int GroupSlot(EView view) {
+    const int slot = int(view) - EntryViewCount;
+    if (slot < 0 || slot >= GroupViewCount)
+        throw std::invalid_argument("not a group view");
+    return slot;
+}
+
+TDataFilter FlatFilter(std::uint8_t isFolder, const char* size) {
+    TDataFilter filter;
+    filter.IsFolder = isFolder;
+    filter.FileSize = size;
+    return filter;
+}
+
+} // namespace
+
+TBaseView::TBaseView(const std::filesystem::path& configFile, QObject* parent)
+    : QObject(parent), FEngine(std::make_unique<TDataCtrl>()),
+      FConfigStore(configFile.empty() ? std::make_unique<TBaseConfig>()
+                                      : std::make_unique<TBaseConfig>(configFile)),
+      FLeft(std::make_unique<TEntryTreeModel>()), FDetail(std::make_unique<TEntryTreeModel>()) {
+    for (auto& flat : FFlat)
+        flat = std::make_unique<TEntryListModel>();
+    for (auto& group : FGroups)
+        group = std::make_unique<TGroupModel>();
+    GroupView(EView::VTType).SetSortable(true);
+    BuildViewColumns();
+    LoadGroupRanges();
+}
+
+// Members go in reverse order: the models (which reference entries and sums) first, then
+// the configuration store, then the engine with the tree.
+TBaseView::~TBaseView() = default;
+
+TEntryModel& TBaseView::EntryView(EView view) {
+    switch (view) {
+    case EView::VTLeft:
+        return *FLeft;
+    case EView::VTDetail:
+        return *FDetail;
+    case EView::VTFolderAll:
+        return *FFlat[flFolderAll];
+    case EView::VTFolderEmpty:
+        return *FFlat[flFolderEmpty];
+    case EView::VTFileAll:
+        return *FFlat[flFileAll];
+    case EView::VTFileEmpty:
+        return *FFlat[flFileEmpty];
+    default:
+        throw std::invalid_argument("not an entry view");
+    }
+}
+
+TGroupModel& TBaseView::GroupView(EView view) {
+    return *FGroups[std::size_t(GroupSlot(view))];
+}
+
+TSortableModel& TBaseView::View(EView view) {
+    if (int(view) < EntryViewCount)
+        return EntryView(view);
+    return GroupView(view);
+}
+
+TSumList& TBaseView::SumsOf(EView groupView) {
+    TSumList* lists[GroupViewCount] = {&FEngine->FolderSizeSums(), &FEngine->FileSizeSums(),
+                                       &FEngine->CreateTimeSums(), &FEngine->WriteTimeSums(),
+                                       &FEngine->AccessTimeSums(), &FEngine->FileTypeSums(),
+                                       &FEngine->NameLengthSums()};
+    return *lists[GroupSlot(groupView)];
+}
+
+void TBaseView::BuildViewColumns() {
+    const std::vector<TEntryColumn> columns = ReadEntryColumns(*FConfigStore->GetConfig());
+    FDetail->SetColumns(columns);
+    for (auto& flat : FFlat)
+        flat->SetColumns(columns);
+    FLeft->SetColumns(FolderTreeColumns(), true);
+}
+
+void TBaseView::LoadGroupRanges() {
+    // The tables reference the sums that are about to be replaced.
+    for (auto& group : FGroups)
+        group->Clear();
+    FEngine->LoadGroups(ReadGroupRanges(*FConfigStore));
+}
+
+void TBaseView::ClearViews() {
+    FLeft->Clear();
+    FDetail->Clear();
+    for (auto& flat : FFlat)
+        flat->Clear();
+    for (auto& group : FGroups)
+        group->Clear();
+    emit ViewsCleared();
+}
+
+void TBaseView::Scan(const std::string& path, IScanObserver* observer) {
+    // On the models' own thread the views can be emptied here; a worker thread relies on
+    // its caller having done so before it started.
+    if (QThread::currentThread() == thread())
+        ClearViews();
+    FEngine->ScanFolder(path, observer);
+}
+
+void TBaseView::FillFolderTree() {
+    FLeft->Fill(FEngine->Root(), TEntryTreeModel::EKind::FoldersOnly);
+}
+
+void TBaseView::ShowFolderByPath(const std::string& path) {
+    TDataInfo* root = FEngine->Root();
+    TDataInfo* folder = root ? root->FindByPath(path) : nullptr;
+    if (!folder)
+        throw std::runtime_error("The folder \"" + path + "\" is not part of the scan.");
+    ShowFolder(folder);
+}
+
+void TBaseView::ShowFolder(TDataInfo* folder) {
+    if (!folder || !folder->IsFolder())
+        throw std::invalid_argument("Only a folder can be shown.");
+    FEngine->SetCurrentRoot(folder);
+    RefreshViews();
+}
+
+void TBaseView::RefreshViews() {
+    for (int slot = 0; slot < GroupViewCount; ++slot) {
+        const auto view = EView(EntryViewCount + slot);
+        GroupView(view).Fill(SumsOf(view));
+    }
+    TDataInfo* start = FEngine->CurrentRoot();
+    FDetail->Fill(start, TEntryTreeModel::EKind::AllEntries);
+    // The four flat lists in one walk of the subtree.
+    const TDataFilter filters[] = {FlatFilter(1, ""), FlatFilter(1, "0"), FlatFilter(0, ""),
+                                   FlatFilter(0, "0")};
+    std::vector<TDataInfo*> rows[4];
+    for (TDataInfo* e = start; e; e = NextInPreOrder(e, start))
+        for (std::size_t f = 0; f < 4; ++f)
+            if (MatchesFilter(*e, &filters[f]))
+                rows[f].push_back(e);
+    for (std::size_t f = 0; f < 4; ++f)
+        FFlat[f]->SetRows(std::move(rows[f]));
+    emit ViewsRefreshed();
+}
+
+void TBaseView::RefreshCurrentFolder() {
+    if (FEngine->Root())
+        ShowFolder(FEngine->CurrentRoot());
+}
+
+void TBaseView::HeaderClick(TSortableModel& view, int column, Qt::MouseButton button) {
+    if (button != Qt::LeftButton || !view.Sortable())
+        return;
+    TSortState state = view.SortState();
+    state.Order = (state.IsSet() && state.Order == Qt::AscendingOrder) ? Qt::DescendingOrder
+                                                                       : Qt::AscendingOrder;
+    state.Column = column;
+    view.SetSortState(state);
+    view.SortRows(state.Column, state.Order);
+}
+
+namespace {
+
+TDataFilter DrillDownFilter(EView view, std::int32_t group, const std::string& caption) {
+    TDataFilter filter;
+    filter.IsFolder = view == EView::VTFolderSize ? 1 : 0;
+    switch (view) {
+    case EView::VTFolderSize:
+    case EView::VTFileSize:
+        filter.SizeGroup = group;
+        break;
+    case EView::VTAgeCreate:
+        filter.CreateGroup = group;
+        break;
+    case EView::VTAgeWrite:
+        filter.WriteGroup = group;
+        break;
+    case EView::VTAgeAccess:
+        filter.AccessGroup = group;
+        break;
+    case EView::VTType:
+        filter.FileExt = caption;
+        break;
+    default:
+        filter.NameLengthGroup = group;
+        break;
+    }
+    return filter;
+}
+
+} // namespace
+
+TDataFilter TBaseView::GroupFilter(EView groupView, int row) const {
+    const TSumInfo& sum = *FGroups[std::size_t(GroupSlot(groupView))]->Sum(row);
+    return DrillDownFilter(groupView, sum.GroupIndex(), sum.GroupCaption());
+}
+
+TDataFilter TBaseView::ChartFilter(EView groupView, int point, const QString& label) const {
+    GroupSlot(groupView);
+    return DrillDownFilter(groupView, point, label.toStdString());
+}
+
+void TBaseView::GroupDblClick(EView groupView, int row) {
+    if (row < 0 || row >= GroupView(groupView).rowCount())
+        return;
+    ShowReport(GroupFilter(groupView, row));
+}
+
+void TBaseView::ChartDblClick(EView groupView, int point, const QString& label) {
+    if (point < 0)
+        return;
+    ShowReport(ChartFilter(groupView, point, label));
+}
+
+std::unique_ptr<TEntryListModel> TBaseView::NewReportList(bool withIcons) const {
+    auto list = std::make_unique<TEntryListModel>();
+    list->SetColumns(ReadEntryColumns(*FConfigStore->GetConfig()));
+    if (withIcons)
+        list->SetIconProvider(FIconProvider);
+    return list;
+}
+
+void TBaseView::ShowReport(const TDataFilter& filter) {
+    if (!FEngine->Root() || !FReportHandler)
+        return;
+    const std::unique_ptr<TEntryListModel> list = NewReportList(true);
+    list->Fill(FEngine->CurrentRoot(), &filter);
+    FReportHandler(*list);
+}
+
+void TBaseView::ShowTopReport(const TEntryListModel& list, int first, int last) {
+    if (!FEngine->Root() || !FReportHandler)
+        return;
+    std::vector<TDataInfo*> rows;
+    const int end = std::min(last, list.rowCount() - 1);
+    for (int row = std::max(first, 0); row <= end; ++row)
+        rows.push_back(list.EntryAt(row));
+    const std::unique_ptr<TEntryListModel> report = NewReportList(false);
+    report->SetRows(std::move(rows));
+    FReportHandler(*report);
+}
+
+void TBaseView::SetEntryIconProvider(TEntryIconProvider provider) {
+    FIconProvider = std::move(provider);
+    FLeft->SetIconProvider(FIconProvider);
+    FDetail->SetIconProvider(FIconProvider);
+    for (auto& flat : FFlat)
+        flat->SetIconProvider(FIconProvider);
+}
+
+void TBaseView::SetGroupIcon(const QVariant& icon) {
+    for (int slot = 0; slot < GroupViewCount; ++slot)
+        if (EView(EntryViewCount + slot) != EView::VTType)
+            FGroups[std::size_t(slot)]->SetIcon(icon);
+}
+
+TSummaryTexts TBaseView::SummaryTexts() const {
+    const TDataInfo* folder = FEngine->CurrentRoot();
+    if (!folder)
+        return {};
+    const std::string bytes = folder->FileSize();
+    std::string size = SizeText(bytes);
+    size += "( ";
+    size += bytes;
+    size += " Byte)";
+    return {DisplayText(folder->FullPath()), QString::fromStdString(size),
+            QString::number(FFlat[flFolderAll]->TotalRowCount()),
+            QString::number(FFlat[flFileAll]->TotalRowCount()),
+            QString::number(FGroups[std::size_t(GroupSlot(EView::VTType))]->TotalRowCount())};
+}
+
+} // namespace quorvex

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "uDataCtrl.h"
+#include "uEntryModels.h"
+#include "uGroupModel.h"
+
+#include <QObject>
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace quorvex {
+
+class TBaseConfig;
+
+/// The views of the main window, by their component names.
+enum class EView {
+    VTLeft,
+    VTDetail,
+    VTFolderAll,
+    VTFolderEmpty,
+    VTFileAll,
+    VTFileEmpty,
+    VTFolderSize,
+    VTFileSize,
+    VTAgeCreate,
+    VTAgeWrite,
+    VTAgeAccess,
+    VTType,
+    VTName
+};
+inline constexpr int EntryViewCount = 6; ///< VTLeft .. VTFileEmpty
+inline constexpr int GroupViewCount = 7; ///< VTFolderSize .. VTName, in the order of the charts
+
+/// The texts of the summary labels for the folder shown.
+struct TSummaryTexts {
+    QString FolderPath; ///< lblFolderPath and lbPath
+    QString FileSize;   ///< lblFileSize: "1.50 KB( 1536 Byte)"
+    QString FolderQty;  ///< lblFolderQty: rows of "All Folders"
+    QString FileQty;    ///< lblFileQty: rows of "All Files"
+    QString TypeQty;    ///< lblTypeQty: rows of "Type List"
+};
+
+/// The view controller: owns the scan engine, the configuration store and every model of the
+/// main window, and fills them. Qt Core only, so the command line can use it too.
+class TBaseView : public QObject {
+    Q_OBJECT
+public:
+    /// Loads the configuration (from `configFile`, or the normal location when empty),
+    /// builds the columns of every view and loads the group ranges. Throws what the store
+    /// throws for a file it cannot load.
+    explicit TBaseView(const std::filesystem::path& configFile = {}, QObject* parent = nullptr);
+    ~TBaseView() override;
+
+    TBaseConfig& FConfig() { return *FConfigStore; }
+    TDataCtrl& FDataCtrl() { return *FEngine; }
+
+    TEntryModel& EntryView(EView view);
+    TGroupModel& GroupView(EView view);
+    TSortableModel& View(EView view);
+    TEntryTreeModel& VTLeft() { return *FLeft; }
+    TEntryTreeModel& VTDetail() { return *FDetail; }
+    TEntryListModel& VTFileAll() { return *FFlat[2]; }
+    /// The sum list behind a group view.
+    TSumList& SumsOf(EView groupView);
+
+    // ---- The sequences of the main window ------------------------------------------------
+    void LoadGroupRanges();
+    /// Empties every view that references entries or sums, so that none reads the tree while
+    /// a scan replaces it (the scan may then run on another thread).
+    void ClearViews();
+    void Scan(const std::string& path, IScanObserver* observer = nullptr);
+    void FillFolderTree();
+    void ShowFolderByPath(const std::string& path);
+    void ShowFolder(TDataInfo* folder);
+    void RefreshViews();
+    void RefreshCurrentFolder();
+
+    /// Sorts `view` on a header click (left button only; the direction flips on every
+    /// click) and stores the new state in the view's header state.
+    void HeaderClick(TSortableModel& view, int column, Qt::MouseButton button);
+
+    /// The filter of a group's drill-down: the group row `row` of a group view, or the
+    /// chart point `point` (whose label is `label`) of that view's charts.
+    TDataFilter GroupFilter(EView groupView, int row) const;
+    TDataFilter ChartFilter(EView groupView, int point, const QString& label) const;
+    void GroupDblClick(EView groupView, int row);
+    void ChartDblClick(EView groupView, int point, const QString& label);
+
+    /// The entries of the current folder's subtree that `filter` accepts, handed to the
+    /// report handler; nothing before the first scan.
+    void ShowReport(const TDataFilter& filter);
+    /// Rows `first`..`last` (both included) of `list` in their current order, without icons.
+    void ShowTopReport(const TEntryListModel& list, int first, int last);
+
+    /// Shows a report list (modally) and returns when it is closed. Until a detail window
+    /// exists the window layer sets a plain list window here.
+    using TReportHandler = std::function<void(TEntryListModel& rows)>;
+    void SetReportHandler(TReportHandler handler) { FReportHandler = std::move(handler); }
+    void SetEntryIconProvider(TEntryIconProvider provider);
+    void SetGroupIcon(const QVariant& icon);
+
+    TSummaryTexts SummaryTexts() const;
+
+signals:
+    /// Every view has been refilled for a new current folder (charts and labels follow).
+    void ViewsRefreshed();
+    /// Every view was emptied (charts follow).
+    void ViewsCleared();
+
+private:
+    void BuildViewColumns();
+    std::unique_ptr<TEntryListModel> NewReportList(bool withIcons) const;
+
+    std::unique_ptr<TDataCtrl> FEngine;
+    std::unique_ptr<TBaseConfig> FConfigStore;
+    std::unique_ptr<TEntryTreeModel> FLeft, FDetail;
+    std::array<std::unique_ptr<TEntryListModel>, 4>
+        FFlat; // FolderAll, FolderEmpty, FileAll, FileEmpty
+    std::array<std::unique_ptr<TGroupModel>, GroupViewCount> FGroups;
+    TReportHandler FReportHandler;
+    TEntryIconProvider FIconProvider;
+};
+
+} // namespace quorvex

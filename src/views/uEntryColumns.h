@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+#include <Qt>
+#include <string_view>
+#include <vector>
+
+namespace quorvex {
+
+class TDataInfo;
+class TXMLConfigType;
+
+/// One column of an entry list as a `node` element of the configuration describes it. A
+/// column's identity is its index (the position of its node); the index alone decides the
+/// cell text and the comparison, the node only how the column looks.
+struct TEntryColumn {
+    QString Caption;
+    int Width = 100;
+    Qt::Alignment Align = Qt::AlignLeft;
+    int Position = 0; ///< display position
+    bool Visible = true;
+};
+
+/// The column indices that have a meaning; any other index shows nothing.
+enum EEntryColumn {
+    ecFileName,
+    ecFullPath,
+    ecFileSize,
+    ecFileExt,
+    ecCreateTime,
+    ecWriteTime,
+    ecAccessTime,
+    ecDosName,
+    ecOwnerName,
+    ecFileType,
+    ecFileCount
+};
+
+/// The columns of the `files` element, in document order. Align "right" and "center" are
+/// matched exactly; anything else is left-aligned.
+std::vector<TEntryColumn> ReadEntryColumns(const TXMLConfigType& config);
+
+/// The two columns of the folder tree: "Folder Name" (180) and "Total Size" (100).
+std::vector<TEntryColumn> FolderTreeColumns();
+
+/// Names and paths are bytes; the views show them as UTF-8, an invalid byte as U+FFFD.
+QString DisplayText(std::string_view bytes);
+
+/// The cell text of an entry list at column index `column`.
+QString EntryCellText(const TDataInfo& entry, int column);
+
+/// The cell text of the folder tree: name, then the size text of the total.
+QString FolderCellText(const TDataInfo& entry, int column);
+
+/// The order of two entries by one entry-list column, without the folders-first rule:
+/// negative, 0 (equal keys, so a stable sort keeps their order) or positive. Texts compare
+/// ordinally with only a..z folded; sizes and times as numbers.
+int EntryCompare(const TDataInfo& a, const TDataInfo& b, int column);
+
+/// Ordinal comparison with only the letters a..z folded to upper case (no locale rules).
+int CompareFoldedText(std::string_view a, std::string_view b);
+
+/// The same for the folder tree's two columns.
+int FolderCompare(const TDataInfo& a, const TDataInfo& b, int column);
+
+} // namespace quorvex

@@ -1,0 +1,313 @@
+#include "uEntryModels.h"
+
+#include "uDataInfo.h"
+#include "uEntryFilter.h"
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
+#include <unordered_map>
+
+namespace quorvex {
+
+namespace {
+
+constexpr std::uint32_t Hidden = std::numeric_limits<std::uint32_t>::max();
+
+// The positions 0..n-1 stably ordered by `less`, so equal keys keep their current order.
+template <typename Less> std::vector<std::uint32_t> SortedPositions(std::size_t n, Less less) {
+    std::vector<std::uint32_t> positions(n);
+    std::iota(positions.begin(), positions.end(), 0u);
+    std::stable_sort(positions.begin(), positions.end(), less);
+    return positions;
+}
+
+} // namespace
+
+// ---- TEntryModel ---------------------------------------------------------------------------
+
+void TEntryModel::SetColumns(std::vector<TEntryColumn> columns, bool folderTree) {
+    beginResetModel();
+    FColumns = std::move(columns);
+    FFolderTree = folderTree;
+    endResetModel();
+}
+
+int TEntryModel::columnCount(const QModelIndex&) const {
+    return int(FColumns.size());
+}
+
+QString TEntryModel::CellText(const TDataInfo& entry, int column) const {
+    return FFolderTree ? FolderCellText(entry, column) : EntryCellText(entry, column);
+}
+
+QVariant TEntryModel::data(const QModelIndex& index, int role) const {
+    const TDataInfo* entry = Entry(index);
+    if (!entry || index.column() >= int(FColumns.size()))
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return CellText(*entry, index.column());
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(FColumns[std::size_t(index.column())].Align);
+    case Qt::DecorationRole:
+        return (index.column() == 0 && FIcon) ? FIcon(*entry) : QVariant();
+    case EntryRole:
+        return QVariant::fromValue(quintptr(entry));
+    default:
+        return {};
+    }
+}
+
+QVariant TEntryModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= int(FColumns.size()))
+        return {};
+    if (role == Qt::DisplayRole)
+        return FColumns[std::size_t(section)].Caption;
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(FColumns[std::size_t(section)].Align);
+    return {};
+}
+
+bool TEntryModel::Before(const TDataInfo& a, const TDataInfo& b, int column,
+                         Qt::SortOrder order) const {
+    // Folders come first in both directions.
+    if (a.IsFolder() != b.IsFolder())
+        return a.IsFolder();
+    const int c = FFolderTree ? FolderCompare(a, b, column) : EntryCompare(a, b, column);
+    return order == Qt::AscendingOrder ? c < 0 : c > 0;
+}
+
+// ---- TEntryListModel -----------------------------------------------------------------------
+
+void TEntryListModel::Fill(TDataInfo* start, const TDataFilter* filter) {
+    beginResetModel();
+    FRows.clear();
+    for (TDataInfo* e = start; e; e = NextInPreOrder(e, start))
+        if (MatchesFilter(*e, filter))
+            FRows.push_back(e);
+    endResetModel();
+}
+
+void TEntryListModel::SetRows(std::vector<TDataInfo*> rows) {
+    beginResetModel();
+    FRows = std::move(rows);
+    endResetModel();
+}
+
+void TEntryListModel::Clear() {
+    SetRows({});
+}
+
+TDataInfo* TEntryListModel::Entry(const QModelIndex& index) const {
+    if (!index.isValid() || index.model() != this)
+        return nullptr;
+    return FRows[std::size_t(index.row())];
+}
+
+void TEntryListModel::SortRows(int column, Qt::SortOrder order) {
+    std::vector<std::uint32_t> positions;
+    if (column == ecFullPath && !IsFolderTree()) {
+        // Paths are assembled on demand: make each once, not once per comparison.
+        std::vector<std::string> paths(FRows.size());
+        for (std::size_t i = 0; i < FRows.size(); ++i)
+            paths[i] = FRows[i]->FullPath();
+        positions = SortedPositions(FRows.size(), [&](std::uint32_t x, std::uint32_t y) {
+            const TDataInfo &a = *FRows[x], &b = *FRows[y];
+            if (a.IsFolder() != b.IsFolder())
+                return bool(a.IsFolder());
+            const int c = CompareFoldedText(paths[x], paths[y]);
+            return order == Qt::AscendingOrder ? c < 0 : c > 0;
+        });
+    } else {
+        positions = SortedPositions(FRows.size(), [&](std::uint32_t x, std::uint32_t y) {
+            return Before(*FRows[x], *FRows[y], column, order);
+        });
+    }
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<std::uint32_t> newRowOf(FRows.size());
+    std::vector<TDataInfo*> sorted(FRows.size());
+    for (std::size_t i = 0; i < positions.size(); ++i) {
+        sorted[i] = FRows[positions[i]];
+        newRowOf[positions[i]] = std::uint32_t(i);
+    }
+    FRows = std::move(sorted);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& old : before)
+        after.append(createIndex(int(newRowOf[std::size_t(old.row())]), old.column()));
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+QModelIndex TEntryListModel::index(int row, int column, const QModelIndex& parent) const {
+    if (parent.isValid() || row < 0 || row >= int(FRows.size()) || column < 0 ||
+        column >= columnCount())
+        return {};
+    return createIndex(row, column);
+}
+
+QModelIndex TEntryListModel::parent(const QModelIndex&) const {
+    return {};
+}
+
+int TEntryListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(FRows.size());
+}
+
+// ---- TEntryTreeModel -----------------------------------------------------------------------
+
+// The display order of one parent's shown children: made when first asked for, only for
+// parents that hide some children or are sorted.
+struct TEntryTreeModel::TOrder {
+    std::vector<std::uint32_t> Rows;  // child positions in display order
+    std::vector<std::uint32_t> RowOf; // display row by child position, Hidden if not shown
+};
+
+struct TEntryTreeModel::TOrders {
+    std::unordered_map<const TDataInfo*, TOrder> ByParent;
+    TSortState Applied; // the order the rows stand in; unset: the scan's order
+    qsizetype Total = 0;
+};
+
+TEntryTreeModel::TEntryTreeModel(QObject* parent) : TEntryModel(parent) {}
+TEntryTreeModel::~TEntryTreeModel() = default;
+
+bool TEntryTreeModel::Shows(const TDataInfo& entry) const {
+    return FKind == EKind::AllEntries || entry.IsFolder();
+}
+
+void TEntryTreeModel::Fill(TDataInfo* start, EKind kind) {
+    beginResetModel();
+    FStart = start;
+    FKind = kind;
+    FOrders = std::make_unique<TOrders>();
+    for (TDataInfo* e = start; e; e = NextInPreOrder(e, start))
+        FOrders->Total += Shows(*e) ? 1 : 0;
+    endResetModel();
+}
+
+void TEntryTreeModel::Clear() {
+    beginResetModel();
+    FStart = nullptr;
+    FOrders.reset();
+    endResetModel();
+}
+
+qsizetype TEntryTreeModel::TotalRowCount() const {
+    return FOrders ? FOrders->Total : 0;
+}
+
+const TEntryTreeModel::TOrder& TEntryTreeModel::OrderOf(const TDataInfo* parent) const {
+    auto [it, made] = FOrders->ByParent.try_emplace(parent);
+    TOrder& order = it->second;
+    if (!made)
+        return order;
+    const TDataList children = parent->Children();
+    for (std::uint32_t i = 0; i < children.Count(); ++i)
+        if (Shows(children.begin()[i]))
+            order.Rows.push_back(i);
+    if (const TSortState& s = FOrders->Applied; s.IsSet())
+        std::stable_sort(
+            order.Rows.begin(), order.Rows.end(), [&](std::uint32_t x, std::uint32_t y) {
+                return Before(children.begin()[x], children.begin()[y], s.Column, s.Order);
+            });
+    order.RowOf.assign(children.Count(), Hidden);
+    for (std::size_t r = 0; r < order.Rows.size(); ++r)
+        order.RowOf[order.Rows[r]] = std::uint32_t(r);
+    return order;
+}
+
+// Parents whose children all show in scan order need no stored order.
+bool TEntryTreeModel::InScanOrder() const {
+    return FKind == EKind::AllEntries && !FOrders->Applied.IsSet();
+}
+
+TDataInfo* TEntryTreeModel::ChildAt(const TDataInfo* parent, int row) const {
+    if (InScanOrder())
+        return parent->Children().begin() + row;
+    return parent->Children().begin() + OrderOf(parent).Rows[std::size_t(row)];
+}
+
+int TEntryTreeModel::RowOf(const TDataInfo* entry) const {
+    if (entry == FStart)
+        return 0;
+    if (InScanOrder())
+        return int(entry->Row());
+    const std::uint32_t row = OrderOf(entry->Parent()).RowOf[entry->Row()];
+    return row == Hidden ? -1 : int(row);
+}
+
+TDataInfo* TEntryTreeModel::Entry(const QModelIndex& index) const {
+    if (!index.isValid() || index.model() != this)
+        return nullptr;
+    return static_cast<TDataInfo*>(index.internalPointer());
+}
+
+QModelIndex TEntryTreeModel::IndexOf(const TDataInfo* entry) const {
+    if (!FStart || !entry)
+        return {};
+    for (const TDataInfo* up = entry; up; up = up->Parent()) {
+        if (up == FStart) {
+            const int row = RowOf(entry);
+            return (row < 0 || !Shows(*entry)) ? QModelIndex()
+                                               : createIndex(row, 0, const_cast<TDataInfo*>(entry));
+        }
+    }
+    return {};
+}
+
+void TEntryTreeModel::SortRows(int column, Qt::SortOrder order) {
+    if (!FStart)
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    FOrders->ByParent.clear();
+    FOrders->Applied = {column, order};
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& old : before) {
+        auto* entry = static_cast<TDataInfo*>(old.internalPointer());
+        after.append(createIndex(RowOf(entry), old.column(), entry));
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+QModelIndex TEntryTreeModel::index(int row, int column, const QModelIndex& parent) const {
+    if (row < 0 || column < 0 || column >= columnCount() || row >= rowCount(parent))
+        return {};
+    if (!parent.isValid())
+        return createIndex(row, column, FStart);
+    return createIndex(row, column, ChildAt(Entry(parent), row));
+}
+
+QModelIndex TEntryTreeModel::parent(const QModelIndex& child) const {
+    const TDataInfo* entry = Entry(child);
+    if (!entry || entry == FStart)
+        return {};
+    TDataInfo* up = entry->Parent();
+    return createIndex(RowOf(up), 0, up);
+}
+
+int TEntryTreeModel::rowCount(const QModelIndex& parent) const {
+    if (!FStart)
+        return 0;
+    if (!parent.isValid())
+        return 1;
+    if (parent.column() > 0)
+        return 0;
+    const TDataInfo* entry = Entry(parent);
+    if (!entry->IsFolder())
+        return 0;
+    if (InScanOrder())
+        return int(entry->Children().Count());
+    return int(OrderOf(entry).Rows.size());
+}
+
+bool TEntryTreeModel::hasChildren(const QModelIndex& parent) const {
+    return rowCount(parent) > 0;
+}
+
+} // namespace quorvex

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "uEntryColumns.h"
+#include "uSortableModel.h"
+
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace quorvex {
+
+class TDataInfo;
+struct TDataFilter;
+
+/// Role that gives a row's entry as a pointer (`quintptr`), for views and exporters.
+inline constexpr int EntryRole = Qt::UserRole + 1;
+
+/// The icon of a row's first column, made by the window layer (the views know no icons).
+using TEntryIconProvider = std::function<QVariant(const TDataInfo&)>;
+
+/// Base of every list of entries: columns, cell texts, icons. Each row references one entry
+/// of the engine; every text, icon and comparison is made on demand.
+class TEntryModel : public TSortableModel {
+    Q_OBJECT
+public:
+    using TSortableModel::TSortableModel;
+
+    /// Entry-list columns (from the configuration), or, with `folderTree`, the two columns of
+    /// the folder tree with their texts and comparisons. Resets the model.
+    void SetColumns(std::vector<TEntryColumn> columns, bool folderTree = false);
+    const std::vector<TEntryColumn>& Columns() const { return FColumns; }
+    bool IsFolderTree() const { return FFolderTree; }
+
+    void SetIconProvider(TEntryIconProvider provider) { FIcon = std::move(provider); }
+
+    /// The entry of a row; nullptr for an invalid index.
+    virtual TDataInfo* Entry(const QModelIndex& index) const = 0;
+
+    /// Removes every row (before the engine discards the entries).
+    virtual void Clear() = 0;
+
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+protected:
+    QString CellText(const TDataInfo& entry, int column) const;
+    /// Folders first in both directions, then the column's comparison in `order`.
+    bool Before(const TDataInfo& a, const TDataInfo& b, int column, Qt::SortOrder order) const;
+
+private:
+    std::vector<TEntryColumn> FColumns;
+    bool FFolderTree = false;
+    TEntryIconProvider FIcon;
+};
+
+/// A flat list: every row at the top level, one entry pointer per row.
+class TEntryListModel : public TEntryModel {
+    Q_OBJECT
+public:
+    using TEntryModel::TEntryModel;
+
+    /// `start` and its subtree in pre-order, keeping what `filter` accepts (nullptr: all).
+    void Fill(TDataInfo* start, const TDataFilter* filter);
+    /// Exactly these rows, in this order.
+    void SetRows(std::vector<TDataInfo*> rows);
+    void Clear() override;
+
+    TDataInfo* EntryAt(int row) const { return FRows[std::size_t(row)]; }
+    TDataInfo* Entry(const QModelIndex& index) const override;
+    const std::vector<TDataInfo*>& Rows() const { return FRows; }
+
+    void SortRows(int column, Qt::SortOrder order) override;
+    qsizetype TotalRowCount() const override { return qsizetype(FRows.size()); }
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+
+private:
+    std::vector<TDataInfo*> FRows;
+};
+
+/// A nested list over the engine's tree: the start entry as the single top row and, below
+/// every row, its children (all of them, or only folders). Rows are the engine's entries
+/// themselves; only a sorted parent keeps an order of its children.
+class TEntryTreeModel : public TEntryModel {
+    Q_OBJECT
+public:
+    enum class EKind { AllEntries, FoldersOnly };
+
+    explicit TEntryTreeModel(QObject* parent = nullptr);
+    ~TEntryTreeModel() override;
+
+    void Fill(TDataInfo* start, EKind kind);
+    void Clear() override;
+    TDataInfo* Start() const { return FStart; }
+
+    TDataInfo* Entry(const QModelIndex& index) const override;
+    /// The index of `entry`'s row (column 0); invalid when it has no row.
+    QModelIndex IndexOf(const TDataInfo* entry) const;
+
+    void SortRows(int column, Qt::SortOrder order) override;
+    qsizetype TotalRowCount() const override;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    bool hasChildren(const QModelIndex& parent = {}) const override;
+
+private:
+    struct TOrder;
+    const TOrder& OrderOf(const TDataInfo* parent) const;
+    TDataInfo* ChildAt(const TDataInfo* parent, int row) const;
+    int RowOf(const TDataInfo* entry) const;
+    bool Shows(const TDataInfo& entry) const;
+    bool InScanOrder() const;
+
+    TDataInfo* FStart = nullptr;
+    EKind FKind = EKind::AllEntries;
+    struct TOrders;
+    std::unique_ptr<TOrders> FOrders;
+};
+
+} // namespace quorvex

@@ -1,0 +1,348 @@
+// The view controller on scanned fixture trees: what every view lists, the summary texts,
+// header-click sorting, group tables and drill-down filters.
+#include "ViewFixture.h"
+#include "uBaseFunction.h"
+#include "uEntryFilter.h"
+
+#include <QSet>
+#include <QTest>
+#include <fstream>
+
+using namespace quorvex;
+using namespace quorvex::test;
+
+namespace {
+
+const std::vector<std::string> Sample = {
+    "a/x.txt:10", "a/y.TXT:2048", "a/empty.txt:0", "a/sub/z.txt:0", "b/", "c.txt:5", "noext:1"};
+
+QSet<QString> AsSet(const QStringList& list) {
+    return {list.begin(), list.end()};
+}
+
+QString Path(const TViewFixture& f, const char* relative) {
+    return QString::fromStdString(f.Root() + (*relative ? "/" : "") + relative);
+}
+
+TDataInfo* Find(TViewFixture& f, const char* relative) {
+    return f.View->FDataCtrl().Root()->FindByPath(Path(f, relative).toStdString());
+}
+
+// Attaches a model tester to every model of the controller for the fixture's lifetime.
+struct TTesters {
+    std::vector<std::unique_ptr<QAbstractItemModelTester>> All;
+    explicit TTesters(TBaseView& view) {
+        for (int v = 0; v < EntryViewCount + GroupViewCount; ++v)
+            All.push_back(std::make_unique<QAbstractItemModelTester>(&view.View(EView(v))));
+    }
+};
+
+} // namespace
+
+class BaseViewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void openFlowFillsEveryView();
+    void showFolderRefillsAllButTheFolderTree();
+    void folderWithoutSubfoldersCountsItself();
+    void headerClicksFlipAndKeepFoldersFirst();
+    void refillKeepsHeaderStateButNotOrder();
+    void sortingIsStableForEqualKeys();
+    void groupTablesShowSumsOfTheCurrentFolder();
+    void drillDownsListTheGroupsEntries();
+    void topReportCopiesRowsWithoutIcons();
+    void nothingHappensBeforeTheFirstScan();
+    void reloadingRangesEmptiesGroupTables();
+    void rangesIncludeBothBoundsAndRefuseEmptyTimes();
+    void columnContentsFollowTheNodeIndex();
+};
+
+void BaseViewTest::openFlowFillsEveryView() {
+    TViewFixture f(Sample);
+    TTesters testers(*f.View);
+    f.Open();
+    TBaseView& v = *f.View;
+
+    QCOMPARE(v.VTLeft().rowCount(), 1);
+    QCOMPARE(AsSet(Outline(v.VTLeft(), 0)).size(), 4); // the root and three folders, no files
+    QCOMPARE(v.VTLeft().TotalRowCount(), 4);
+    QCOMPARE(v.VTDetail().rowCount(), 1);
+    QCOMPARE(v.VTDetail().TotalRowCount(), 10);
+    QCOMPARE(Outline(v.VTDetail(), 1).size(), 10);
+
+    const QStringList folders = Column(v.EntryView(EView::VTFolderAll), ecFullPath);
+    QCOMPARE(folders.first(), Path(f, "")); // the current folder itself comes first
+    QCOMPARE(AsSet(folders),
+             (QSet<QString>{Path(f, ""), Path(f, "a"), Path(f, "a/sub"), Path(f, "b")}));
+    QCOMPARE(AsSet(Column(v.EntryView(EView::VTFolderEmpty), ecFullPath)),
+             (QSet<QString>{Path(f, "a/sub"), Path(f, "b")}));
+    QCOMPARE(v.EntryView(EView::VTFileAll).rowCount(), 6);
+    QCOMPARE(AsSet(Column(v.EntryView(EView::VTFileEmpty), ecFileName)),
+             (QSet<QString>{"empty.txt", "z.txt"}));
+
+    const TSummaryTexts s = v.SummaryTexts();
+    QCOMPARE(s.FolderPath, Path(f, ""));
+    QCOMPARE(s.FileSize, QString::fromStdString(SizeText("2064")) + "( 2064 Byte)");
+    QCOMPARE(s.FolderQty, QString("4"));
+    QCOMPARE(s.FileQty, QString("6"));
+    QCOMPARE(s.TypeQty, QString("3")); // txt, TXT and the empty extension
+}
+
+void BaseViewTest::showFolderRefillsAllButTheFolderTree() {
+    TViewFixture f(Sample);
+    TTesters testers(*f.View);
+    f.Open();
+    TBaseView& v = *f.View;
+    const QModelIndex treeTop = v.VTLeft().index(0, 0);
+
+    v.ShowFolder(Find(f, "a"));
+    QCOMPARE(Column(v.EntryView(EView::VTFolderAll), ecFullPath).first(), Path(f, "a"));
+    QCOMPARE(v.EntryView(EView::VTFileAll).rowCount(), 4);
+    QCOMPARE(v.SummaryTexts().FolderPath, Path(f, "a"));
+    QCOMPARE(v.VTDetail().index(0, 0).data().toString(), QString("a"));
+    QCOMPARE(v.VTLeft().TotalRowCount(), 4);
+    QCOMPARE(v.VTLeft().index(0, 0), treeTop);
+
+    v.ShowFolderByPath(f.Root()); // the same folder again, back to the top
+    QCOMPARE(v.EntryView(EView::VTFileAll).rowCount(), 6);
+    QVERIFY_THROWS_EXCEPTION(std::exception, v.ShowFolder(Find(f, "c.txt")));
+    QVERIFY_THROWS_EXCEPTION(std::exception, v.ShowFolderByPath("/nowhere"));
+}
+
+void BaseViewTest::folderWithoutSubfoldersCountsItself() {
+    TViewFixture f(Sample);
+    f.Open();
+    f.View->ShowFolder(Find(f, "a/sub"));
+    QCOMPARE(f.View->SummaryTexts().FolderQty, QString("1"));
+    QCOMPARE(Column(f.View->EntryView(EView::VTFolderEmpty), ecFullPath),
+             QStringList{Path(f, "a/sub")});
+}
+
+void BaseViewTest::headerClicksFlipAndKeepFoldersFirst() {
+    TViewFixture f(Sample);
+    TTesters testers(*f.View);
+    f.Open();
+    TBaseView& v = *f.View;
+    TEntryModel& files = v.EntryView(EView::VTFileAll);
+
+    v.HeaderClick(files, ecFileSize, Qt::LeftButton);
+    QCOMPARE(files.SortState().Column, int(ecFileSize));
+    QCOMPARE(files.SortState().Order, Qt::AscendingOrder);
+    QCOMPARE(Column(files, ecFileName).last(), QString("y.TXT"));
+
+    v.HeaderClick(files, ecFileName, Qt::RightButton); // ignored
+    QCOMPARE(files.SortState().Column, int(ecFileSize));
+
+    v.HeaderClick(files, ecFileName, Qt::LeftButton); // another column: the direction flips
+    QCOMPARE(files.SortState().Order, Qt::DescendingOrder);
+    QCOMPARE(Column(files, ecFileName),
+             (QStringList{"z.txt", "y.TXT", "x.txt", "noext", "empty.txt", "c.txt"}));
+
+    // Nested: under every folder its sub-folders come before its files, both ways.
+    TEntryTreeModel& detail = v.VTDetail();
+    for (Qt::SortOrder expected : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+        v.HeaderClick(detail, ecFileType, Qt::LeftButton);
+        QCOMPARE(detail.SortState().Order, expected);
+        const QModelIndex root = detail.index(0, 0);
+        QStringList kinds;
+        for (int row = 0; row < detail.rowCount(root); ++row)
+            kinds << detail.index(row, ecFileType, root).data().toString();
+        QCOMPARE(kinds, (QStringList{"Folder", "Folder", "File", "File"}));
+    }
+    v.HeaderClick(detail, ecFileName, Qt::LeftButton);
+    const QModelIndex root = detail.index(0, 0);
+    QCOMPARE(detail.index(0, 0, root).data().toString(), QString("a"));
+    QCOMPARE(detail.index(2, 0, root).data().toString(), QString("c.txt"));
+    QCOMPARE(detail.parent(detail.index(1, 0, detail.index(0, 0, root))), detail.index(0, 0, root));
+}
+
+void BaseViewTest::refillKeepsHeaderStateButNotOrder() {
+    TViewFixture f(Sample);
+    f.Open();
+    TBaseView& v = *f.View;
+    TEntryModel& files = v.EntryView(EView::VTFileAll);
+    const QStringList fillOrder = Column(files, ecFullPath);
+    v.HeaderClick(files, ecFileName, Qt::LeftButton);
+    v.HeaderClick(files, ecFileName, Qt::LeftButton);
+    QVERIFY(Column(files, ecFullPath) != fillOrder);
+
+    v.ShowFolder(v.FDataCtrl().Root());
+    QCOMPARE(Column(files, ecFullPath), fillOrder);
+    QCOMPARE(files.SortState().Column, int(ecFileName));
+    QCOMPARE(files.SortState().Order, Qt::DescendingOrder);
+    v.HeaderClick(files, ecFileName, Qt::LeftButton); // continues from the stored direction
+    QCOMPARE(files.SortState().Order, Qt::AscendingOrder);
+}
+
+void BaseViewTest::sortingIsStableForEqualKeys() {
+    TViewFixture f(Sample);
+    f.Open();
+    TEntryModel& empty = f.View->EntryView(EView::VTFileEmpty);
+    const QStringList before = Column(empty, ecFullPath);
+    empty.SortRows(ecFileSize, Qt::AscendingOrder);
+    QCOMPARE(Column(empty, ecFullPath), before);
+    empty.SortRows(ecFileSize, Qt::DescendingOrder);
+    QCOMPARE(Column(empty, ecFullPath), before);
+    empty.SortRows(ecOwnerName, Qt::DescendingOrder);
+    QCOMPARE(Column(empty, ecFullPath), before);
+}
+
+void BaseViewTest::groupTablesShowSumsOfTheCurrentFolder() {
+    TViewFixture f(Sample);
+    f.Open();
+    TBaseView& v = *f.View;
+    TGroupModel& fileSize = v.GroupView(EView::VTFileSize);
+    QCOMPARE(fileSize.rowCount(), 7); // six ranges and the overflow row
+    QCOMPARE(fileSize.index(0, 0).data().toString(), QString("0~10KB"));
+    QCOMPARE(fileSize.index(0, 1).data().toString(), QString::fromStdString(FormatSize(2064)));
+    QCOMPARE(fileSize.index(0, 2).data().toString(), QString("6"));
+    QCOMPARE(fileSize.index(6, 0).data().toString(), QString("above last"));
+    QCOMPARE(fileSize.index(6, 1).data().toString(), QString::fromStdString(FormatSize(0)));
+    QCOMPARE(fileSize.index(6, 2).data().toString(), QString("0"));
+    QCOMPARE(fileSize.headerData(2, Qt::Horizontal).toString(), QString("Files Count"));
+
+    TGroupModel& types = v.GroupView(EView::VTType);
+    QCOMPARE(AsSet(Column(types, 0)), (QSet<QString>{"txt", "TXT", ""}));
+    v.HeaderClick(types, 2, Qt::LeftButton);
+    QCOMPARE(Column(types, 2), (QStringList{"1", "1", "4"}));
+    TGroupModel& names = v.GroupView(EView::VTName);
+    v.HeaderClick(names, 0, Qt::LeftButton); // only the type table sorts
+    QVERIFY(!names.SortState().IsSet());
+}
+
+void BaseViewTest::drillDownsListTheGroupsEntries() {
+    TViewFixture f(Sample);
+    f.Open();
+    TBaseView& v = *f.View;
+    QStringList listed;
+    v.SetReportHandler([&](TEntryListModel& rows) { listed = Column(rows, ecFullPath); });
+
+    // The folder size group holds the current folder itself too.
+    v.GroupDblClick(EView::VTFolderSize, 0);
+    QCOMPARE(listed.size(), 4);
+    QCOMPARE(listed.first(), Path(f, ""));
+
+    TGroupModel& types = v.GroupView(EView::VTType);
+    const QStringList captions = Column(types, 0);
+    v.GroupDblClick(EView::VTType, int(captions.indexOf("")));
+    QCOMPARE(listed.size(), 6); // the empty extension accepts every file
+    v.GroupDblClick(EView::VTType, int(captions.indexOf("TXT")));
+    QCOMPARE(listed, QStringList{Path(f, "a/y.TXT")});
+
+    v.ChartDblClick(EView::VTFileSize, 0, "0~10KB");
+    QCOMPARE(listed.size(), 6);
+    v.ChartDblClick(EView::VTType, 0, "txt");
+    QCOMPARE(listed.size(), 4);
+    listed.clear();
+    v.GroupDblClick(EView::VTFileSize, 99); // no such row
+    QVERIFY(listed.isEmpty());
+}
+
+void BaseViewTest::topReportCopiesRowsWithoutIcons() {
+    TViewFixture f(Sample);
+    f.Open();
+    TBaseView& v = *f.View;
+    v.SetEntryIconProvider([](const TDataInfo&) { return QVariant(QString("icon")); });
+    QStringList listed;
+    bool iconShown = false;
+    v.SetReportHandler([&](TEntryListModel& rows) {
+        listed = Column(rows, ecFileName);
+        iconShown = rows.rowCount() > 0 && rows.index(0, 0).data(Qt::DecorationRole).isValid();
+    });
+    TEntryListModel& files = v.VTFileAll();
+    files.SortRows(ecFileSize, Qt::DescendingOrder);
+    QVERIFY(!files.SortState().IsSet()); // a program sort leaves the header alone
+    v.ShowTopReport(files, 0, 1);
+    QCOMPARE(listed, (QStringList{"y.TXT", "x.txt"}));
+    QVERIFY(!iconShown);
+    v.ShowTopReport(files, 0, 100);
+    QCOMPARE(listed.size(), 6);
+    v.ShowTopReport(files, 0, -1);
+    QVERIFY(listed.isEmpty());
+
+    TDataFilter empty;
+    empty.FileSize = "0";
+    empty.IsFolder = 0;
+    v.ShowReport(empty);
+    QCOMPARE(AsSet(listed), (QSet<QString>{"empty.txt", "z.txt"}));
+    QVERIFY(iconShown);
+}
+
+void BaseViewTest::nothingHappensBeforeTheFirstScan() {
+    TViewFixture f(Sample);
+    TBaseView& v = *f.View;
+    int reports = 0;
+    v.SetReportHandler([&](TEntryListModel&) { ++reports; });
+    v.ShowReport(TDataFilter());
+    v.ShowTopReport(v.VTFileAll(), 0, 10);
+    v.RefreshCurrentFolder();
+    v.LoadGroupRanges();
+    QCOMPARE(reports, 0);
+    for (int g = 0; g < GroupViewCount; ++g)
+        QCOMPARE(v.View(EView(EntryViewCount + g)).rowCount(), 0);
+    QCOMPARE(v.SummaryTexts().FolderPath, QString());
+}
+
+void BaseViewTest::reloadingRangesEmptiesGroupTables() {
+    TViewFixture f(Sample);
+    TTesters testers(*f.View);
+    f.Open();
+    TBaseView& v = *f.View;
+    v.ShowFolder(Find(f, "a"));
+    v.LoadGroupRanges(); // the old sums are gone: nothing may reference them
+    QCOMPARE(v.GroupView(EView::VTFileSize).rowCount(), 0);
+    v.FDataCtrl().ReclassifyAll();
+    v.RefreshCurrentFolder();
+    QCOMPARE(v.SummaryTexts().FolderPath, Path(f, "a")); // the current folder stays
+    QCOMPARE(v.GroupView(EView::VTFileSize).index(0, 2).data().toString(), QString("4"));
+
+    v.ClearViews();
+    for (int view = 0; view < EntryViewCount + GroupViewCount; ++view)
+        QCOMPARE(v.View(EView(view)).rowCount(), 0);
+}
+
+void BaseViewTest::rangesIncludeBothBoundsAndRefuseEmptyTimes() {
+    const std::string lower = DateTimeText(1700000000);
+    const std::string upper = DateTimeText(1700086400);
+    const std::string range = lower + ";" + upper;
+    QVERIFY(MatchesRange(lower, range));
+    QVERIFY(MatchesRange(upper, range));
+    QVERIFY(MatchesRange(DateTimeText(1700040000), range));
+    QVERIFY(!MatchesRange(DateTimeText(1699999999), range));
+    QVERIFY(!MatchesRange(DateTimeText(1700086401), range));
+    QVERIFY(!MatchesRange("", range));
+    QVERIFY(!MatchesRange("not a date", range));
+    QVERIFY(MatchesRange(lower, lower));
+    QVERIFY(!MatchesRange(upper, lower));
+}
+
+void BaseViewTest::columnContentsFollowTheNodeIndex() {
+    TempDir dir;
+    const auto file = dir.Path() / "KestrixFAConfig.xml";
+    std::ofstream(file) << R"(<?xml version="1.0" encoding="utf-8"?>
+<config versionNo="3"><files>
+<node Name="FullPath" Visible="True" Index="1" Width="90" Align="Center"/>
+<node Name="    FileName" Visible="True" Index="0" Width="80" Align="RIGHT"/>
+<node Name="FileSize" Visible="False" Index="2" Width="70" Align="right"/>
+</files><agerange/><sizerange/><lengthrange/>
+<default largefilenum="5" olderfilenum="5" abovelast="more"/></config>)";
+    TempDir tree;
+    WriteTree(tree.Path(), {"only.bin:3"});
+    TBaseView v(file);
+    v.Scan(tree.Str());
+    v.FillFolderTree();
+    v.ShowFolderByPath(tree.Str());
+    TEntryModel& files = v.EntryView(EView::VTFileAll);
+    QCOMPARE(files.headerData(0, Qt::Horizontal).toString(), QString("FullPath"));
+    QCOMPARE(files.index(0, 0).data().toString(), QString("only.bin")); // index 0: the name
+    QCOMPARE(files.Columns()[0].Align, Qt::AlignLeft | Qt::AlignVCenter);
+    QCOMPARE(files.Columns()[1].Align, Qt::AlignLeft | Qt::AlignVCenter);
+    QCOMPARE(files.Columns()[2].Align, Qt::AlignRight | Qt::AlignVCenter);
+    QCOMPARE(files.Columns()[0].Position, 1);
+    QVERIFY(!files.Columns()[2].Visible);
+    // Empty range lists leave one overflow row each.
+    QCOMPARE(Column(v.GroupView(EView::VTName), 0), QStringList{"more"});
+}
+
+QTEST_GUILESS_MAIN(BaseViewTest)
+#include "BaseViewTest.moc"
