@@ -1,10 +1,45 @@
+#include "uApplication.h"
 #include "uCommandLine.h"
+#include "uMain.h"
+#include "uShell.h"
+#include "uWaitForm.h"
 
+#include <QTimer>
 #include <clocale>
 #include <iostream>
+
+using namespace quorvex;
+
+namespace {
+
+int RunWindow(int argc, char** argv, const TCommandLine& cmd) {
+    TApplication app(argc, argv);
+    UseDefaultIconTheme();
+    TMainForm form;
+    if (cmd.ConfigFile)
+        form.FConfigFile = *cmd.ConfigFile;
+    WaitForm = new TWaitForm(&form);
+    form.showMaximized();
+    if (!cmd.Folder.empty())
+        QTimer::singleShot(0, &form, [&form, &cmd] { form.OpenFolder(cmd.Folder); });
+    const int status = app.exec();
+    WaitForm = nullptr; // destroyed with its parent
+    return status;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     // Number and date texts follow the user's regional settings.
     std::setlocale(LC_ALL, "");
-    return quorvex::RunCommandLine({argv + 1, argv + argc}, std::cout, std::cerr);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    TCommandLine cmd;
+    try {
+        cmd = ParseCommandLine(args);
+    } catch (const EUsageError&) {
+        return RunCommandLine(args, std::cout, std::cerr); // prints the usage error
+    }
+    if (cmd.Action != TCommandLine::EAction::Window)
+        return RunCommandLine(args, std::cout, std::cerr);
+    return RunWindow(argc, argv, cmd);
 }

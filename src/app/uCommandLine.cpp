@@ -11,15 +11,14 @@
 
 namespace quorvex {
 
-namespace {
-
-/// An absolute path without a trailing "/" (except "/" itself), as the folder picker gives.
 std::string FolderArgument(const std::string& arg) {
     std::string path = std::filesystem::absolute(arg).lexically_normal().string();
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
     return path;
 }
+
+namespace {
 
 void ReportProblems(const TDataCtrl& ctrl, std::ostream& err) {
     const auto& problems = ctrl.Problems();
@@ -40,8 +39,7 @@ int RunSummary(const TCommandLine& cmd, std::ostream& out, std::ostream& err) {
                                  : std::make_unique<TBaseConfig>();
     TDataCtrl ctrl;
     ctrl.LoadGroups(ReadGroupRanges(*config));
-    const std::string folder = FolderArgument(cmd.Folder);
-    ctrl.ScanFolder(folder);
+    ctrl.ScanFolder(cmd.Folder);
     ctrl.SetCurrentRoot(ctrl.Root());
     ReportProblems(ctrl, err);
     out << SummaryText(SummarizeCurrentFolder(ctrl, TRegionalSettings::Current()));
@@ -51,13 +49,15 @@ int RunSummary(const TCommandLine& cmd, std::ostream& out, std::ostream& err) {
 } // namespace
 
 std::string UsageText() {
-    return "Usage: quorvex [--summary] [--config FILE] FOLDER\n"
+    return "Usage: quorvex [--config FILE] [FOLDER]\n"
+           "       quorvex --summary [--config FILE] FOLDER\n"
            "       quorvex --help | --version\n"
            "\n"
-           "Scans FOLDER (staying on its file-system volume) and prints its summary:\n"
-           "path, total size, folder, file and file-type counts.\n"
+           "Opens the main window and scans FOLDER (staying on its file-system volume),\n"
+           "or, with --summary, prints the summary of FOLDER without a window: path,\n"
+           "total size, folder, file and file-type counts.\n"
            "\n"
-           "  --summary      print the summary of FOLDER (the default action)\n"
+           "  --summary      print the summary of FOLDER and exit\n"
            "  --config FILE  use FILE as the configuration file (created with the\n"
            "                 default settings when missing)\n"
            "  --help         show this help and exit\n"
@@ -91,8 +91,10 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             throw EUsageError{"only one folder can be scanned: " + arg};
         }
     }
-    if (cmd.Folder.empty())
+    if (cmd.Folder.empty() && cmd.Action == TCommandLine::EAction::Summary)
         throw EUsageError{"no folder given"};
+    if (!cmd.Folder.empty())
+        cmd.Folder = FolderArgument(cmd.Folder);
     return cmd;
 }
 
@@ -111,6 +113,9 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     case TCommandLine::EAction::Version:
         out << "quorvex " << QUORVEX_VERSION << "\n";
         return 0;
+    case TCommandLine::EAction::Window:
+        err << "quorvex: the window cannot be opened from here\n";
+        return 2;
     case TCommandLine::EAction::Summary:
         break;
     }

@@ -9,9 +9,10 @@ namespace quorvex {
 
 /// What the command line asks for.
 struct TCommandLine {
-    enum class EAction { Summary, Help, Version };
-    EAction Action = EAction::Summary;
-    std::string Folder;
+    /// Window: open the main window (and scan Folder at once when one is given).
+    enum class EAction { Window, Summary, Help, Version };
+    EAction Action = EAction::Window;
+    std::string Folder; ///< absolute, without a trailing "/" (except "/" itself)
     std::optional<std::string> ConfigFile;
 };
 
@@ -23,8 +24,12 @@ struct EUsageError {
 /// Parses the arguments after the program name; throws EUsageError.
 TCommandLine ParseCommandLine(const std::vector<std::string>& args);
 
-/// Runs the command-line program: prints to `out`, reports failures on `err` as one line.
-/// Returns the exit status: 0 success, 1 failure, 2 bad usage.
+/// `arg` made absolute and normal, without a trailing "/" except for "/" itself, as the
+/// folder picker gives a folder.
+std::string FolderArgument(const std::string& arg);
+
+/// Runs the command-line program (every action but Window): prints to `out`, reports failures on
+/// `err` as one line. Returns the exit status: 0 success, 1 failure, 2 bad usage.
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 /// Usage text for --help.

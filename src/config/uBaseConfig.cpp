@@ -115,9 +115,12 @@ fs::path LocateConfigFile(const fs::path& exeFolder, const char* xdgConfigHome, 
     return folder / TBaseConfig::ConfigFileName;
 }
 
-TBaseConfig::TBaseConfig()
-    : FFileName(LocateConfigFile(ExecutableFolder(), std::getenv("XDG_CONFIG_HOME"),
-                                 std::getenv("HOME"))) {
+fs::path ProcessConfigFile() {
+    return LocateConfigFile(ExecutableFolder(), std::getenv("XDG_CONFIG_HOME"),
+                            std::getenv("HOME"));
+}
+
+TBaseConfig::TBaseConfig() : FFileName(ProcessConfigFile()) {
     Open();
 }
 

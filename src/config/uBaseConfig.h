@@ -13,6 +13,9 @@ namespace quorvex {
 std::filesystem::path LocateConfigFile(const std::filesystem::path& exeFolder,
                                        const char* xdgConfigHome, const char* home);
 
+/// LocateConfigFile for this process: its executable's folder and its environment.
+std::filesystem::path ProcessConfigFile();
+
 /// Owns the one configuration document of a run. Users fetch the root with GetConfig() for
 /// every access and keep no element handle across LoadDefault(), which swaps the document.
 /// The store never saves edits made through the binding: the file only ever receives the

@@ -46,7 +46,7 @@ TEST_F(CommandLine, SummaryPrintsTheFiveFigures) {
 TEST_F(CommandLine, FolderArgumentIsMadeAbsoluteWithoutTrailingSlash) {
     const fs::path previous = fs::current_path();
     fs::current_path(Data.Path());
-    const Result r = Run({"--config", Config(), "./"});
+    const Result r = Run({"--summary", "--config", Config(), "./"});
     fs::current_path(previous);
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(r.Out.substr(0, r.Out.find('\n')), "Folder Path: " + Data.Str());
@@ -55,24 +55,36 @@ TEST_F(CommandLine, FolderArgumentIsMadeAbsoluteWithoutTrailingSlash) {
 }
 
 TEST_F(CommandLine, FailuresExitWithOneAndOneLine) {
-    Result r = Run({"--config", Config(), Data.Str() + "/missing"});
+    Result r = Run({"--summary", "--config", Config(), Data.Str() + "/missing"});
     EXPECT_EQ(r.Status, 1);
     EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
     EXPECT_EQ(r.Out, "");
 
     std::ofstream(Config()) << "<config versionNo=\"3\"";
-    r = Run({"--config", Config(), Data.Str()});
+    r = Run({"--summary", "--config", Config(), Data.Str()});
     EXPECT_EQ(r.Status, 1);
     EXPECT_NE(r.Err.find(Config()), std::string::npos) << r.Err;
 }
 
 TEST_F(CommandLine, BadUsageExitsWithTwo) {
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {}, {"--bogus", "x"}, {"--config"}, {"a", "b"}, {"--summary"}}) {
+             {"--bogus", "x"}, {"--config"}, {"a", "b"}, {"--summary"}}) {
         const Result r = Run(args);
         EXPECT_EQ(r.Status, 2) << testing::PrintToString(args);
         EXPECT_NE(r.Err.find("quorvex: "), std::string::npos);
     }
+}
+
+TEST_F(CommandLine, WithoutSummaryTheWindowOpensWithAnOptionalFolder) {
+    TCommandLine cmd = ParseCommandLine({});
+    EXPECT_EQ(cmd.Action, TCommandLine::EAction::Window);
+    EXPECT_EQ(cmd.Folder, "");
+    cmd = ParseCommandLine({"--config", "c.xml", "/usr/"});
+    EXPECT_EQ(cmd.Action, TCommandLine::EAction::Window);
+    EXPECT_EQ(cmd.Folder, "/usr");
+    EXPECT_EQ(cmd.ConfigFile, "c.xml");
+    EXPECT_EQ(ParseCommandLine({"/"}).Folder, "/");
+    EXPECT_EQ(Run({Data.Str()}).Status, 2); // the window is not this function's to open
 }
 
 TEST_F(CommandLine, HelpAndVersion) {
@@ -89,7 +101,7 @@ TEST_F(CommandLine, UnreadableFoldersAreCountedButNamedOnStderr) {
         GTEST_SKIP() << "root ignores permission bits";
     WriteTree(Data.Path(), {"locked/x:5", "ok:3"});
     fs::permissions(Data.Path() / "locked", fs::perms::none);
-    const Result r = Run({"--config", Config(), Data.Str()});
+    const Result r = Run({"--summary", "--config", Config(), Data.Str()});
     EXPECT_EQ(r.Status, 0);
     EXPECT_NE(r.Out.find("Folders Quantity: 2\n"), std::string::npos);
     EXPECT_NE(r.Err.find(Data.Str() + "/locked"), std::string::npos);

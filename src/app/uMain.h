@@ -1,0 +1,166 @@
+#pragma once
+
+#include <QIcon>
+#include <QLabel>
+#include <QMainWindow>
+#include <QModelIndex>
+#include <QString>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QChartView;
+class QPushButton;
+class QSplitter;
+class QTabWidget;
+class QTreeView;
+
+namespace quorvex {
+
+class TBaseView;
+class TEntryIcons;
+class TViewBinding;
+
+/// The view controller of the main window, from its first show until it closes.
+extern TBaseView* BaseView;
+
+/// Makes the view controller with the configuration file `configFile` (the normal location
+/// when empty). When the file cannot be loaded, asks whether to replace it by the default
+/// document (the old one kept as "<name>.bak"): nullptr when the user declines; other
+/// failures are thrown.
+TBaseView* CreateViewController(QWidget* owner, const std::filesystem::path& configFile);
+
+/// A label that acts like a hyperlink: blue, underlined, hand cursor; a left click on it
+/// emits `clicked`.
+class TLinkLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit TLinkLabel(const QString& text, QWidget* parent = nullptr);
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool FPressed = false;
+};
+
+/// Gives a result view the look every view of the program shares: a 17 px light-blue header
+/// with movable, resizable columns and a sort indicator, whole-row selection that keeps its
+/// colour without focus, hover highlight, grid lines and uniform row heights. `nested` views
+/// draw expand buttons on their top rows; the others are flat lists.
+void StyleTreeView(QTreeView* view, bool nested);
+
+/// Indexes of `TMainForm::GroupImage`.
+enum EGroupImage {
+    giGroup,
+    giSummary,
+    giTree,
+    giFolder,
+    giEmptyFolder,
+    giFile,
+    giEmptyFile,
+    giCreateTime,
+    giWriteTime,
+    giAccessTime,
+    giTypeList,
+    giPie,
+    giBar,
+    giCount
+};
+
+/// The main window: the top bar with the scan button, the folder tree and every result view.
+/// It holds no scan data; the commands (uMainCommands.cpp) hand everything to the view
+/// controller.
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    /// The folder picker of the Open command: true with `path` set when a folder was chosen.
+    std::function<bool(QString& path)> FBrowseForFolder;
+    /// Configuration file of the view controller; empty for the normal location.
+    std::filesystem::path FConfigFile;
+    /// Scans `path` and shows it, as the Open command does once a folder is chosen.
+    void OpenFolder(const std::string& path);
+    /// Shows in the status bar and title what the last scan left out; cleared when not
+    /// `scanned`.
+    void ShowScanState(bool scanned);
+
+    std::vector<QIcon> ImageList1; ///< 32 x 32 icons of the pcTotal tabs, in tab order
+    std::vector<QIcon> GroupImage; ///< 16 x 16 icons, indexed by EGroupImage
+
+    QPushButton* btnOpen = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* lbPath = nullptr;
+    QLabel* lblScanState = nullptr;
+    QTabWidget* pcTotal = nullptr;
+
+    QLabel *lblFolderPath = nullptr, *lblFileSize = nullptr, *lblFolderQty = nullptr,
+           *lblFileQty = nullptr, *lblTypeQty = nullptr;
+    TLinkLabel *Label9 = nullptr, *Label11 = nullptr, *Label12 = nullptr, *Label2 = nullptr,
+               *Label13 = nullptr, *Label3 = nullptr, *Label6 = nullptr;
+
+    QTreeView *VTLeft = nullptr, *VTDetail = nullptr, *VTFolderAll = nullptr,
+              *VTFolderEmpty = nullptr, *VTFileAll = nullptr, *VTFileEmpty = nullptr,
+              *VTFolderSize = nullptr, *VTFileSize = nullptr, *VTAgeCreate = nullptr,
+              *VTAgeWrite = nullptr, *VTAgeAccess = nullptr, *VTType = nullptr, *VTName = nullptr;
+
+    QChartView *chFolderPie = nullptr, *chFolderBar = nullptr, *chFilePie = nullptr,
+               *chFileBar = nullptr, *chAgeCreatePie = nullptr, *chAgeCreateBar = nullptr,
+               *chAgeWritePie = nullptr, *chAgeWriteBar = nullptr, *chAgeAccessPie = nullptr,
+               *chAgeAccessBar = nullptr, *chTypePie = nullptr, *chTypeBar = nullptr,
+               *chNamePie = nullptr, *chNameBar = nullptr;
+
+public slots:
+    void btnOpenClick();
+    void OpenToScan1Click();
+    void Exit1Click();
+    void Options1Click();
+    void Export1Click();
+    void m2Click();
+    void m1Click();
+    void VTLeftClick(const QModelIndex& index);
+    void Label9Click();
+    void Label11Click();
+    void Label12Click();
+    void Label2Click();
+    void Label13Click();
+    void Label3Click();
+    void Label6Click();
+    void FormShow();
+    void FormClose();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void SetupMenus();
+    QWidget* SetupTopBar();
+    QWidget* SetupTabs();
+    QWidget* SetupSummaryTab();
+    QWidget* SetupSummaryPage();
+    QWidget* SetupFoldersTab();
+    QWidget* SetupFilesTab();
+    QWidget* SetupAgeTab();
+    QWidget* SetupTypeTab();
+    QWidget* SetupReportLinks();
+    QTreeView* NewView(const char* name, bool nested);
+    QChartView* NewChart(const char* name, bool legend);
+    QWidget* NewGroupPage(QTreeView* table, QChartView* pie, QChartView* bar);
+    QTabWidget* NewInnerTabs(const char* name);
+    void ConnectHandlers();
+
+    bool FShown = false;
+    std::unique_ptr<TEntryIcons> FIcons;
+    std::unique_ptr<TViewBinding> FBinding;
+};
+
+} // namespace quorvex

@@ -1,0 +1,165 @@
+// The commands of the main window: opening a folder (the scan on a worker thread behind the
+// wait window), showing a folder of the tree, and the life of the view controller.
+#include "uBaseConfig.h"
+#include "uFunction.h"
+#include "uMain.h"
+#include "uReportList.h"
+#include "uScanRunner.h"
+#include "uShell.h"
+#include "uViewBinding.h"
+#include "uWaitForm.h"
+
+#include <QFile>
+#include <QMessageBox>
+#include <QTreeView>
+#include <filesystem>
+
+namespace quorvex {
+
+TBaseView* BaseView = nullptr;
+
+namespace {
+
+// The wait window of a scan takes the input of every other window, so nothing reaches the
+// engine while the worker thread fills it.
+class TModalWait {
+public:
+    explicit TModalWait(const QString& message) {
+        if (WaitForm)
+            WaitForm->setWindowModality(Qt::ApplicationModal);
+        FScope.emplace(message);
+    }
+    ~TModalWait() {
+        FScope.reset();
+        if (WaitForm)
+            WaitForm->setWindowModality(Qt::NonModal);
+    }
+
+private:
+    std::optional<TWaitScope> FScope;
+};
+
+std::filesystem::path ConfigPathFor(const std::filesystem::path& chosen) {
+    return chosen.empty() ? ProcessConfigFile() : std::filesystem::absolute(chosen);
+}
+
+// Asks whether a configuration file that cannot be loaded may be replaced by the default
+// document; on yes the old file is kept beside it as "<name>.bak".
+bool OfferDefaultConfig(QWidget* owner, const std::filesystem::path& file, const QString& why) {
+    const QString text =
+        QStringLiteral("The configuration file \"%1\" cannot be loaded:\n%2\n\nReplace it with "
+                       "the default settings? The old file is kept as \"%3\".")
+            .arg(QFile::decodeName(file.c_str()), why,
+                 QFile::decodeName((file.string() + ".bak").c_str()));
+    if (QMessageBox::question(owner, QStringLiteral("Quorvex"), text) != QMessageBox::Yes)
+        return false;
+    std::filesystem::rename(file, file.string() + ".bak");
+    return true;
+}
+
+} // namespace
+
+TBaseView* CreateViewController(QWidget* owner, const std::filesystem::path& configFile) {
+    try {
+        return new TBaseView(configFile);
+    } catch (const std::exception& e) {
+        const std::filesystem::path file = ConfigPathFor(configFile);
+        if (!std::filesystem::exists(file))
+            throw;
+        if (!OfferDefaultConfig(owner, file, QString::fromUtf8(e.what())))
+            return nullptr;
+    }
+    return new TBaseView(configFile); // a second failure reaches the caller as it is
+}
+
+void TMainForm::FormShow() {
+    if (!FBrowseForFolder)
+        FBrowseForFolder = [this](QString& path) { return BrowseForFolder({}, {}, path, this); };
+    try {
+        BaseView = CreateViewController(this, FConfigFile);
+    } catch (const std::exception& e) {
+        QMessageBox::critical(this, QStringLiteral("Quorvex"), QString::fromUtf8(e.what()));
+    }
+    if (!BaseView) { // without settings no command can work: leave
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        return;
+    }
+    FIcons = std::make_unique<TEntryIcons>();
+    FBinding = std::make_unique<TViewBinding>(*this, *BaseView, *FIcons);
+    BaseView->SetReportHandler(
+        [this](TEntryListModel& rows) { ShowReportList(rows, *BaseView, this); });
+}
+
+void TMainForm::FormClose() {
+    FBinding.reset();
+    delete BaseView;
+    BaseView = nullptr;
+}
+
+void TMainForm::btnOpenClick() {
+    QString path;
+    if (!FBrowseForFolder || !FBrowseForFolder(path) || !BaseView)
+        return;
+    repaint(); // the area the folder dialog covered, before the scan starts
+    OpenFolder(QFile::encodeName(path).toStdString());
+}
+
+void TMainForm::OpenFolder(const std::string& path) {
+    if (!BaseView)
+        return;
+    TModalWait wait(QStringLiteral("Get Files Size Info.."));
+    BaseView->ClearViews();
+    ShowScanState(false);
+    RunScanInBackground([&](IScanObserver& observer) { BaseView->Scan(path, &observer); },
+                        WaitForm);
+    SetWaitMessage(QStringLiteral("Drawing Tree.."));
+    BaseView->FillFolderTree();
+    BaseView->ShowFolderByPath(path);
+    ShowScanState(true);
+}
+
+void TMainForm::ShowScanState(bool scanned) {
+    QString state;
+    bool cancelled = false;
+    if (scanned) {
+        const TDataCtrl& engine = BaseView->FDataCtrl();
+        cancelled = engine.WasCancelled();
+        std::size_t unread = 0;
+        for (const TScanProblem& problem : engine.Problems())
+            unread += problem.Reason == EScanProblem::OtherVolume ? 0 : 1;
+        state = QStringLiteral("%1 entries").arg(engine.EntryCount());
+        if (cancelled)
+            state += QStringLiteral(" - scan cancelled, the results are incomplete");
+        if (unread)
+            state += QStringLiteral(" - %1 folder(s) could not be read").arg(unread);
+    }
+    lblScanState->setText(state);
+    setWindowTitle(cancelled ? QStringLiteral("Quorvex - incomplete") : QStringLiteral("Quorvex"));
+}
+
+void TMainForm::VTLeftClick(const QModelIndex&) {
+    if (!BaseView)
+        return;
+    TDataInfo* folder = BaseView->VTLeft().Entry(VTLeft->currentIndex());
+    if (!folder)
+        return;
+    TWaitScope wait(QStringLiteral("Drawing Tree.."));
+    BaseView->ShowFolder(folder);
+}
+
+void TMainForm::m2Click() {
+    OpenHomePage();
+}
+
+// Built with the options dialog, the report dialog and the detail window.
+void TMainForm::Options1Click() {}
+void TMainForm::Export1Click() {}
+void TMainForm::Label9Click() {}
+void TMainForm::Label11Click() {}
+void TMainForm::Label12Click() {}
+void TMainForm::Label2Click() {}
+void TMainForm::Label13Click() {}
+void TMainForm::Label3Click() {}
+void TMainForm::Label6Click() {}
+
+} // namespace quorvex

@@ -1,0 +1,141 @@
+#include "uViewBinding.h"
+
+#include "uCharts.h"
+#include "uMain.h"
+#include "uShell.h"
+
+#include <QChartView>
+#include <QHeaderView>
+#include <QTreeView>
+
+namespace quorvex {
+
+namespace {
+
+void ApplyColumns(QTreeView* tree, const std::vector<TEntryColumn>& columns) {
+    QHeaderView* header = tree->header();
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const int column = int(i);
+        tree->setColumnWidth(column, columns[i].Width);
+        tree->setColumnHidden(column, !columns[i].Visible);
+    }
+    // Display positions in column order; an out-of-range position leaves the column alone.
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const int position = columns[i].Position;
+        if (position >= 0 && position < header->count())
+            header->moveSection(header->visualIndex(int(i)), position);
+    }
+}
+
+// Header clicks sort in the model (once per click); the header only shows the state.
+void BindSorting(QTreeView* tree, TSortableModel& model, TBaseView& view) {
+    QHeaderView* header = tree->header();
+    header->setSectionsClickable(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
+    QObject::connect(header, &QHeaderView::sectionClicked, &model, [&model, &view](int column) {
+        view.HeaderClick(model, column, Qt::LeftButton);
+    });
+    QObject::connect(&model, &TSortableModel::SortStateChanged, header, [&model, header] {
+        header->setSortIndicator(model.SortState().Column, model.SortState().Order);
+    });
+}
+
+void ExpandTopRowAfterFill(QTreeView* tree, QAbstractItemModel& model) {
+    QObject::connect(&model, &QAbstractItemModel::modelReset, tree, [tree, &model] {
+        if (model.rowCount() > 0)
+            tree->expand(model.index(0, 0));
+    });
+}
+
+} // namespace
+
+void BindEntryView(QTreeView* tree, TEntryModel& model, TBaseView& view) {
+    tree->setModel(&model);
+    ApplyColumns(tree, model.Columns());
+    BindSorting(tree, model, view);
+    if (dynamic_cast<TEntryTreeModel*>(&model))
+        ExpandTopRowAfterFill(tree, model);
+}
+
+TViewBinding::TViewBinding(TMainForm& form, TBaseView& view, TEntryIcons& icons)
+    : QObject(&form), FForm(form), FView(view) {
+    view.SetEntryIconProvider(
+        [&icons](const TDataInfo& entry) { return QVariant(icons.Icon(entry)); });
+    view.SetGroupIcon(form.GroupImage[giGroup]);
+    const std::pair<QTreeView*, EView> entryViews[] = {
+        {form.VTLeft, EView::VTLeft},           {form.VTDetail, EView::VTDetail},
+        {form.VTFolderAll, EView::VTFolderAll}, {form.VTFolderEmpty, EView::VTFolderEmpty},
+        {form.VTFileAll, EView::VTFileAll},     {form.VTFileEmpty, EView::VTFileEmpty}};
+    for (const auto& [tree, id] : entryViews)
+        BindEntryView(tree, view.EntryView(id), view);
+    FCharts = {{EView::VTFolderSize, form.chFolderPie, form.chFolderBar},
+               {EView::VTFileSize, form.chFilePie, form.chFileBar},
+               {EView::VTAgeCreate, form.chAgeCreatePie, form.chAgeCreateBar},
+               {EView::VTAgeWrite, form.chAgeWritePie, form.chAgeWriteBar},
+               {EView::VTAgeAccess, form.chAgeAccessPie, form.chAgeAccessBar},
+               {EView::VTType, form.chTypePie, form.chTypeBar},
+               {EView::VTName, form.chNamePie, form.chNameBar}};
+    const std::pair<QTreeView*, EView> groupViews[] = {{form.VTFolderSize, EView::VTFolderSize},
+                                                       {form.VTFileSize, EView::VTFileSize},
+                                                       {form.VTAgeCreate, EView::VTAgeCreate},
+                                                       {form.VTAgeWrite, EView::VTAgeWrite},
+                                                       {form.VTAgeAccess, EView::VTAgeAccess},
+                                                       {form.VTType, EView::VTType},
+                                                       {form.VTName, EView::VTName}};
+    for (const auto& [tree, id] : groupViews)
+        BindGroupView(tree, id);
+    connect(&view, &TBaseView::ViewsRefreshed, this, [this] {
+        RebuildCharts();
+        ShowSummary();
+    });
+    connect(&view, &TBaseView::ViewsCleared, this, &TViewBinding::ClearCharts);
+}
+
+void TViewBinding::BindGroupView(QTreeView* tree, EView table) {
+    TGroupModel& model = FView.GroupView(table);
+    tree->setModel(&model);
+    const std::vector<TEntryColumn> columns = TGroupModel::Columns();
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        tree->setColumnWidth(int(i), columns[i].Width);
+    BindSorting(tree, model, FView);
+    connect(tree, &QTreeView::doubleClicked, this, [this, tree, table] {
+        // The focused row, as a keyboard user would expect too.
+        if (tree->currentIndex().isValid())
+            FView.GroupDblClick(table, tree->currentIndex().row());
+    });
+}
+
+void TViewBinding::RebuildCharts() {
+    for (const TChartPair& pair : FCharts) {
+        const TSumList& sums = FView.SumsOf(pair.Table);
+        const EView table = pair.Table;
+        auto drill = [this, table](int point, const QString& label) {
+            FView.ChartDblClick(table, point, label);
+        };
+        BuildChart(pair.Pie->chart(), sums, EChartKind::Pie, drill);
+        BuildChart(pair.Bar->chart(), sums, EChartKind::Bar, drill);
+    }
+}
+
+void TViewBinding::ClearCharts() {
+    for (const TChartPair& pair : FCharts)
+        for (QChartView* chart : {pair.Pie, pair.Bar}) {
+            chart->chart()->removeAllSeries();
+            for (QAbstractAxis* axis : chart->chart()->axes()) {
+                chart->chart()->removeAxis(axis);
+                delete axis;
+            }
+        }
+}
+
+void TViewBinding::ShowSummary() {
+    const TSummaryTexts s = FView.SummaryTexts();
+    FForm.lblFolderPath->setText(s.FolderPath);
+    FForm.lblFileSize->setText(s.FileSize);
+    FForm.lblFolderQty->setText(s.FolderQty);
+    FForm.lblFileQty->setText(s.FileQty);
+    FForm.lblTypeQty->setText(s.TypeQty);
+    FForm.lbPath->setText(s.FolderPath);
+}
+
+} // namespace quorvex

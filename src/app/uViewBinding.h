@@ -1,0 +1,47 @@
+#pragma once
+
+#include "uBaseView.h"
+
+#include <QObject>
+#include <vector>
+
+class QChartView;
+class QTreeView;
+
+namespace quorvex {
+
+class TEntryIcons;
+class TMainForm;
+
+/// Puts an entry model into a tree view: columns as the model describes them (width, display
+/// position, visibility), header clicks sorting through the view controller, the sort mark
+/// following the model's header state, and, for nested lists, the top row expanded after
+/// every fill.
+void BindEntryView(QTreeView* tree, TEntryModel& model, TBaseView& view);
+
+/// Joins the main window's views, charts and summary labels to the view controller: every
+/// model in its view, header clicks and double-clicks to the controller's handlers, charts
+/// and labels redone whenever the controller refills or empties its views.
+class TViewBinding : public QObject {
+    Q_OBJECT
+public:
+    TViewBinding(TMainForm& form, TBaseView& view, TEntryIcons& icons);
+
+private:
+    struct TChartPair {
+        EView Table;
+        QChartView* Pie;
+        QChartView* Bar;
+    };
+
+    void BindGroupView(QTreeView* tree, EView table);
+    void RebuildCharts();
+    void ClearCharts();
+    void ShowSummary();
+
+    TMainForm& FForm;
+    TBaseView& FView;
+    std::vector<TChartPair> FCharts;
+};
+
+} // namespace quorvex
