@@ -42,15 +42,6 @@ void Report(const TChartDoubleClick& onDoubleClick, const QStringList& captions,
         onDoubleClick(int(index), captions[index]);
 }
 
-void ClearChart(QChart* chart) {
-    delete BarMarksOf(chart);
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) {
-        chart->removeAxis(axis);
-        delete axis;
-    }
-}
-
 void BuildPie(QChart* chart, const TPoints& points, TChartDoubleClick onDoubleClick) {
     auto* series = new QPieSeries;
     for (std::size_t i = 0; i < points.Values.size(); ++i)
@@ -123,6 +114,15 @@ void BuildBar(QChart* chart, const TPoints& points, TChartDoubleClick onDoubleCl
 }
 
 } // namespace
+
+void ClearChart(QChart* chart) {
+    delete BarMarksOf(chart);
+    chart->removeAllSeries();
+    for (QAbstractAxis* axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
+}
 
 void BuildChart(QChart* chart, const TSumList& sums, EChartKind kind,
                 TChartDoubleClick onDoubleClick) {

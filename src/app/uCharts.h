@@ -23,6 +23,9 @@ using TChartDoubleClick = std::function<void(int pointIndex, const QString& labe
 /// of thin slices pile up on each other.
 inline constexpr double ThinSliceShare = 0.03;
 
+/// Removes the chart's series, axes and bar marks (an empty chart).
+void ClearChart(QChart* chart);
+
 /// Replaces the chart's series and axes with one series of `kind`, owned by the chart: one
 /// point per sum in list order (value: total size in bytes, label: caption), each in its own
 /// colour and marked with its label and its share of the total. A bar chart has one bar set

@@ -420,7 +420,11 @@ TMainForm::TMainForm(QWidget* parent)
     ConnectHandlers();
 }
 
-TMainForm::~TMainForm() = default;
+// A window destroyed without being closed still lets go of its views' models first.
+TMainForm::~TMainForm() {
+    if (FBinding)
+        FormClose();
+}
 
 void TMainForm::SetupMenus() {
     auto addAction = [](QWidget* owner, const QString& text, const char* name) {

@@ -58,7 +58,7 @@ void BindEntryView(QTreeView* tree, TEntryModel& model, TBaseView& view) {
 }
 
 TViewBinding::TViewBinding(TMainForm& form, TBaseView& view, TEntryIcons& icons)
-    : QObject(&form), FForm(form), FView(view) {
+    : FForm(form), FView(view) {
     view.SetEntryIconProvider(
         [&icons](const TDataInfo& entry) { return QVariant(icons.Icon(entry)); });
     view.SetGroupIcon(form.GroupImage[giGroup]);
@@ -91,6 +91,15 @@ TViewBinding::TViewBinding(TMainForm& form, TBaseView& view, TEntryIcons& icons)
     connect(&view, &TBaseView::ViewsCleared, this, &TViewBinding::ClearCharts);
 }
 
+TViewBinding::~TViewBinding() {
+    for (QTreeView* tree :
+         {FForm.VTLeft, FForm.VTDetail, FForm.VTFolderAll, FForm.VTFolderEmpty, FForm.VTFileAll,
+          FForm.VTFileEmpty, FForm.VTFolderSize, FForm.VTFileSize, FForm.VTAgeCreate,
+          FForm.VTAgeWrite, FForm.VTAgeAccess, FForm.VTType, FForm.VTName})
+        tree->setModel(nullptr);
+    ClearCharts();
+}
+
 void TViewBinding::BindGroupView(QTreeView* tree, EView table) {
     TGroupModel& model = FView.GroupView(table);
     tree->setModel(&model);
@@ -119,13 +128,8 @@ void TViewBinding::RebuildCharts() {
 
 void TViewBinding::ClearCharts() {
     for (const TChartPair& pair : FCharts)
-        for (QChartView* chart : {pair.Pie, pair.Bar}) {
-            chart->chart()->removeAllSeries();
-            for (QAbstractAxis* axis : chart->chart()->axes()) {
-                chart->chart()->removeAxis(axis);
-                delete axis;
-            }
-        }
+        for (QChartView* chart : {pair.Pie, pair.Bar})
+            ClearChart(chart->chart());
 }
 
 void TViewBinding::ShowSummary() {

@@ -26,6 +26,8 @@ class TViewBinding : public QObject {
     Q_OBJECT
 public:
     TViewBinding(TMainForm& form, TBaseView& view, TEntryIcons& icons);
+    /// Takes the models out of the views, so the controller can go first.
+    ~TViewBinding() override;
 
 private:
     struct TChartPair {

@@ -1,0 +1,233 @@
+// The main window's commands on scanned fixture trees: the open flow through the folder-picker
+// seam, a click in the folder tree, the scan on its worker thread (progress, cancel, failure),
+// the wait window hidden on every path, a broken configuration file and the central error
+// display.
+#include "FixtureTree.h"
+#include "uApplication.h"
+#include "uBaseView.h"
+#include "uMain.h"
+#include "uScanRunner.h"
+#include "uWaitForm.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+using namespace quorvex;
+using namespace quorvex::test;
+
+namespace {
+
+// Answers the next message box that opens with `button`, remembering its title and text.
+struct TMessageAnswer {
+    QString Title, Text;
+    void Next(QMessageBox::StandardButton button) {
+        QTimer::singleShot(50, [this, button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return Next(button); // not open yet
+            Title = box->windowTitle();
+            Text = box->text();
+            box->button(button)->click();
+        });
+    }
+};
+
+QString ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    return QString::fromStdString({std::istreambuf_iterator<char>(in), {}});
+}
+
+} // namespace
+
+class MainFlowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void openFlowFillsTheWindowAndAClickShowsAFolder();
+    void cancellingThePickerChangesNothing();
+    void aFailedScanHidesTheWaitWindowAndKeepsTheWindowUsable();
+    void workerScanReportsProgressAndStopsOnCancel();
+    void workerFailureReachesTheCaller();
+    void brokenConfigurationIsReplacedOnRequest();
+    void declinedReplacementClosesTheWindow();
+    void escapedFailuresReachOneMessageBox();
+
+private:
+    std::unique_ptr<TMainForm> NewForm();
+
+    TempDir Tree;
+    std::unique_ptr<QTemporaryDir> Config;
+    std::unique_ptr<TMainForm> Form;
+    QString Picked;
+};
+
+void MainFlowTest::init() {
+    Config = std::make_unique<QTemporaryDir>();
+    WriteTree(Tree.Path(), {"docs/a.txt:1000", "docs/b.TXT:536", "docs/deep/c:0", "e/", "f.bin:0"});
+}
+
+void MainFlowTest::cleanup() {
+    Form.reset();
+    WaitForm = nullptr; // owned by the form
+}
+
+std::unique_ptr<TMainForm> MainFlowTest::NewForm() {
+    auto form = std::make_unique<TMainForm>();
+    form->FConfigFile = Config->filePath("KestrixFAConfig.xml").toStdString();
+    form->FBrowseForFolder = [this](QString& path) {
+        path = Picked;
+        return !Picked.isEmpty();
+    };
+    WaitForm = new TWaitForm(form.get());
+    return form;
+}
+
+void MainFlowTest::openFlowFillsTheWindowAndAClickShowsAFolder() {
+    Form = NewForm();
+    Form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
+    QVERIFY(BaseView);
+    Picked = QString::fromStdString(Tree.Str());
+    Form->btnOpenClick();
+
+    QVERIFY(!WaitForm->isVisible());
+    QCOMPARE(Form->lbPath->text(), Picked);
+    QCOMPARE(Form->lblFileSize->text(), QString("1.50 KB( 1536 Byte)"));
+    QCOMPARE(Form->lblFolderQty->text(), QString("4"));
+    QCOMPARE(Form->lblFileQty->text(), QString("4"));
+    QCOMPARE(Form->lblTypeQty->text(), QString("4"));
+    QCOMPARE(Form->VTLeft->model()->rowCount(), 1);
+    QVERIFY(Form->VTLeft->isExpanded(Form->VTLeft->model()->index(0, 0)));
+    QVERIFY(Form->VTDetail->isExpanded(Form->VTDetail->model()->index(0, 0)));
+    QCOMPARE(Form->VTFileAll->model()->rowCount(), 4);
+    QVERIFY(!Form->chFileBar->chart()->series().isEmpty());
+    QCOMPARE(Form->windowTitle(), QString("Quorvex"));
+
+    // A click on "docs" in the folder tree shows it everywhere but in the tree itself.
+    TEntryTreeModel& tree = BaseView->VTLeft();
+    const QModelIndex docs =
+        tree.IndexOf(BaseView->FDataCtrl().Root()->FindByPath(Tree.Str() + "/docs"));
+    QVERIFY(docs.isValid());
+    Form->VTLeft->setCurrentIndex(docs);
+    Form->VTLeftClick(docs);
+    QCOMPARE(Form->lbPath->text(), Picked + "/docs");
+    QCOMPARE(Form->lblFolderQty->text(), QString("2"));
+    QCOMPARE(Form->VTFileAll->model()->rowCount(), 3);
+    QCOMPARE(tree.TotalRowCount(), 4);
+    QVERIFY(!WaitForm->isVisible());
+
+    // A second scan replaces everything and shows its own top folder.
+    TempDir other;
+    WriteTree(other.Path(), {"only.txt:1"});
+    Picked = QString::fromStdString(other.Str());
+    Form->btnOpenClick();
+    QCOMPARE(Form->lbPath->text(), Picked);
+    QCOMPARE(BaseView->VTLeft().TotalRowCount(), 1);
+    QCOMPARE(Form->lblFileQty->text(), QString("1"));
+}
+
+void MainFlowTest::cancellingThePickerChangesNothing() {
+    Form = NewForm();
+    Form->show();
+    Picked = QString::fromStdString(Tree.Str());
+    Form->btnOpenClick();
+    Picked.clear();
+    Form->btnOpenClick();
+    QCOMPARE(Form->lbPath->text(), QString::fromStdString(Tree.Str()));
+    QCOMPARE(Form->VTFileAll->model()->rowCount(), 4);
+}
+
+void MainFlowTest::aFailedScanHidesTheWaitWindowAndKeepsTheWindowUsable() {
+    Form = NewForm();
+    Form->show();
+    QVERIFY_THROWS_EXCEPTION(std::exception, Form->OpenFolder(Tree.Str() + "/missing"));
+    QVERIFY(!WaitForm->isVisible());
+    QCOMPARE(WaitForm->windowModality(), Qt::NonModal);
+    Form->OpenFolder(Tree.Str()); // the next command works
+    QCOMPARE(Form->lblFileQty->text(), QString("4"));
+}
+
+void MainFlowTest::workerScanReportsProgressAndStopsOnCancel() {
+    Form = NewForm();
+    Form->show();
+    TWaitScope wait(QStringLiteral("Get Files Size Info.."));
+    std::thread::id scanThread;
+    QTimer::singleShot(300, WaitForm->btnCancel, &QPushButton::click);
+    RunScanInBackground(
+        [&](IScanObserver& observer) {
+            scanThread = std::this_thread::get_id();
+            for (std::uint64_t n = 1; !observer.ScanCancelRequested(); ++n) {
+                observer.ScanProgress({n, n * 1024, "/data/folder"});
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        },
+        WaitForm);
+    QVERIFY(scanThread != std::this_thread::get_id());
+    QVERIFY(WaitForm->lblProgress->text().contains("/data/folder"));
+    QVERIFY(!WaitForm->btnCancel->isVisible());
+}
+
+void MainFlowTest::workerFailureReachesTheCaller() {
+    QVERIFY_THROWS_EXCEPTION(
+        std::runtime_error,
+        RunScanInBackground([](IScanObserver&) { throw std::runtime_error("disk gone"); },
+                            nullptr));
+}
+
+void MainFlowTest::brokenConfigurationIsReplacedOnRequest() {
+    const std::filesystem::path file = Config->filePath("KestrixFAConfig.xml").toStdString();
+    std::ofstream(file) << "<config versionNo=\"3\"><files>";
+    TMessageAnswer answer;
+    answer.Next(QMessageBox::Yes);
+    Form = NewForm();
+    Form->show();
+    QVERIFY(BaseView);
+    QCOMPARE(answer.Title, QString("Quorvex"));
+    QVERIFY(answer.Text.contains(QString::fromStdString(file.string())));
+    QCOMPARE(ReadFile(file.string() + ".bak"), QString("<config versionNo=\"3\"><files>"));
+    QCOMPARE(std::filesystem::file_size(file), std::uintmax_t(1841)); // the default document
+}
+
+void MainFlowTest::declinedReplacementClosesTheWindow() {
+    const std::filesystem::path file = Config->filePath("KestrixFAConfig.xml").toStdString();
+    std::ofstream(file) << "<config/>"; // no versionNo
+    TMessageAnswer answer;
+    answer.Next(QMessageBox::No);
+    Form = NewForm();
+    Form->show();
+    QVERIFY(!BaseView);
+    QTRY_VERIFY(!Form->isVisible());
+    QCOMPARE(ReadFile(file), QString("<config/>")); // left as it was
+    QVERIFY(!std::filesystem::exists(file.string() + ".bak"));
+}
+
+void MainFlowTest::escapedFailuresReachOneMessageBox() {
+    Form = NewForm();
+    Form->show();
+    ShowWait();
+    TMessageAnswer answer;
+    answer.Next(QMessageBox::Ok);
+    QTimer::singleShot(0, [] { throw std::runtime_error("The folder vanished."); });
+    QTRY_COMPARE(answer.Text, QString("The folder vanished."));
+    QCOMPARE(answer.Title, QString("Quorvex"));
+    QVERIFY(!WaitForm->isVisible());
+    QVERIFY(Form->isVisible()); // the program goes on
+}
+
+int main(int argc, char** argv) {
+    TApplication app(argc, argv);
+    MainFlowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "MainFlowTest.moc"
