@@ -32,12 +32,10 @@ while [ $# -gt 0 ]; do
 done
 
 here="$(cd "$(dirname "$0")/.." && pwd)"
+build= # the release preset's
+. "$here/bench/bench_common.sh"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
 
 apt_install() {
     local install=(env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@")
@@ -59,36 +57,6 @@ install_peers() {
         echo "Installing: gdu"
         apt_install gdu || true
     fi
-}
-
-build() {
-    "$here/scripts/setup.sh" >&2
-    (
-        cd "$here"
-        cmake --preset release >/dev/null
-        cmake --build --preset release --target quorvex_gentree quorvex_bench_scan >/dev/null
-    )
-}
-
-# 1000000 -> 1M, 10000 -> 10k
-size_label() {
-    if (($1 % 1000000 == 0)); then echo "$(($1 / 1000000))M"
-    elif (($1 % 1000 == 0)); then echo "$(($1 / 1000))k"
-    else echo "$1"; fi
-}
-
-# Generates into a side folder and renames it when complete, so an interrupted run never
-# leaves a half tree that the next run would take for the real one.
-make_tree() {
-    local tree="$1"
-    if [ -d "$tree" ]; then
-        echo "Reusing $tree"
-        return
-    fi
-    mkdir -p "$cache"
-    rm -rf "$tree.partial"
-    "$bin/quorvex_gentree" --files "$files" --seed "$seed" "$tree.partial"
-    mv "$tree.partial" "$tree"
 }
 
 median() {
@@ -147,9 +115,8 @@ check() {
 }
 
 install_peers
-build
-bin="$here/build/release/bench"
-tree="$cache/tree-$(size_label "$files")-seed$seed"
+build_release quorvex_gentree quorvex_bench_scan
+tree="$(tree_path)"
 empty="$cache/empty"
 make_tree "$tree"
 mkdir -p "$empty"

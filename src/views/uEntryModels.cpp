@@ -2,10 +2,10 @@
 
 #include "uDataInfo.h"
 #include "uEntryFilter.h"
+#include "uEntrySort.h"
 
 #include <algorithm>
 #include <limits>
-#include <numeric>
 #include <unordered_map>
 
 namespace quorvex {
@@ -13,14 +13,6 @@ namespace quorvex {
 namespace {
 
 constexpr std::uint32_t Hidden = std::numeric_limits<std::uint32_t>::max();
-
-// The positions 0..n-1 stably ordered by `less`, so equal keys keep their current order.
-template <typename Less> std::vector<std::uint32_t> SortedPositions(std::size_t n, Less less) {
-    std::vector<std::uint32_t> positions(n);
-    std::iota(positions.begin(), positions.end(), 0u);
-    std::stable_sort(positions.begin(), positions.end(), less);
-    return positions;
-}
 
 } // namespace
 
@@ -106,24 +98,8 @@ TDataInfo* TEntryListModel::Entry(const QModelIndex& index) const {
 }
 
 void TEntryListModel::SortRows(int column, Qt::SortOrder order) {
-    std::vector<std::uint32_t> positions;
-    if (column == ecFullPath && !IsFolderTree()) {
-        // Paths are assembled on demand: make each once, not once per comparison.
-        std::vector<std::string> paths(FRows.size());
-        for (std::size_t i = 0; i < FRows.size(); ++i)
-            paths[i] = FRows[i]->FullPath();
-        positions = SortedPositions(FRows.size(), [&](std::uint32_t x, std::uint32_t y) {
-            const TDataInfo &a = *FRows[x], &b = *FRows[y];
-            if (a.IsFolder() != b.IsFolder())
-                return bool(a.IsFolder());
-            const int c = CompareFoldedText(paths[x], paths[y]);
-            return order == Qt::AscendingOrder ? c < 0 : c > 0;
-        });
-    } else {
-        positions = SortedPositions(FRows.size(), [&](std::uint32_t x, std::uint32_t y) {
-            return Before(*FRows[x], *FRows[y], column, order);
-        });
-    }
+    const std::vector<std::uint32_t> positions =
+        SortedRowPositions(FRows, column, order, IsFolderTree());
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<std::uint32_t> newRowOf(FRows.size());
     std::vector<TDataInfo*> sorted(FRows.size());

@@ -1,0 +1,292 @@
+// quorvex_bench_views [--repeat N] DIR
+// Times what the main window does with a scanned tree, on the view controller alone (no
+// widgets): the folder tree, showing the top folder, sorting "All Files" and a click on a
+// folder of about 100,000 entries. Prints the figures, then a table against the targets.
+
+#include "uBaseView.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace quorvex;
+using Clock = std::chrono::steady_clock;
+
+struct TOptions {
+    int Repeat = 5;
+    std::string Dir;
+};
+
+[[noreturn]] void Usage() {
+    std::fprintf(stderr, "usage: quorvex_bench_views [--repeat N] DIR\n");
+    std::exit(2);
+}
+
+TOptions ParseOptions(int argc, char** argv) {
+    TOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--repeat" && i + 1 < argc)
+            options.Repeat = std::atoi(argv[++i]);
+        else if (options.Dir.empty() && !arg.empty() && arg[0] != '-')
+            options.Dir = arg;
+        else
+            Usage();
+    }
+    if (options.Repeat < 1 || options.Dir.empty())
+        Usage();
+    // The engine takes a path without a trailing "/", except "/" itself.
+    while (options.Dir.size() > 1 && options.Dir.back() == '/')
+        options.Dir.pop_back();
+    return options;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+template <typename F> double SecondsOf(F&& work) {
+    const auto start = Clock::now();
+    work();
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// A figure of /proc/self/status in bytes: "VmHWM" (the peak) or "VmRSS" (now).
+std::uint64_t StatusBytes(const std::string& key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(key + ':', 0) == 0)
+            return std::strtoull(line.c_str() + key.size() + 1, nullptr, 10) * 1024; // kB
+    return 0;
+}
+
+double MiB(std::uint64_t bytes) {
+    return double(bytes) / 1048576.0;
+}
+
+// ---- The folder of about 100,000 entries ---------------------------------------------------
+
+struct TPick {
+    TDataInfo* Folder = nullptr;
+    std::uint64_t Entries = 0; // its subtree, itself included
+};
+
+std::uint64_t Distance(std::uint64_t a, std::uint64_t b) {
+    return a > b ? a - b : b - a;
+}
+
+// Entries of `folder`'s subtree, itself included; keeps in `best` the folder below `top`
+// whose count is closest to `want`.
+std::uint64_t CountSubtree(TDataInfo* folder, const TDataInfo* top, std::uint64_t want,
+                           TPick& best) {
+    std::uint64_t count = 1;
+    for (TDataInfo& child : folder->Children())
+        count += child.IsFolder() ? CountSubtree(&child, top, want, best) : 1;
+    if (folder != top && (!best.Folder || Distance(count, want) < Distance(best.Entries, want)))
+        best = {folder, count};
+    return count;
+}
+
+// ---- The measurements ----------------------------------------------------------------------
+
+struct TOpenFigures {
+    std::vector<double> Scan, Tree, Show;
+    std::uint64_t Entries = 0;
+    std::uint64_t RssBefore = 0;     // before the first scan: the process without a tree
+    std::uint64_t PeakAfterScan = 0; // after the first scan
+    std::uint64_t PeakAfterOpen = 0; // after every repetition of the open flow
+};
+
+// The open flow as the main window runs it: scan (which empties the views first), the
+// folder tree, then the top folder shown.
+TOpenFigures MeasureOpen(TBaseView& view, const TOptions& options) {
+    TOpenFigures f;
+    f.RssBefore = StatusBytes("VmRSS");
+    for (int r = 0; r < options.Repeat; ++r) {
+        f.Scan.push_back(SecondsOf([&] { view.Scan(options.Dir); }));
+        if (r == 0)
+            f.PeakAfterScan = StatusBytes("VmHWM");
+        if (r > 0 && view.FDataCtrl().EntryCount() != f.Entries)
+            throw std::runtime_error("the entry count differs between repetitions");
+        f.Entries = view.FDataCtrl().EntryCount();
+        f.Tree.push_back(SecondsOf([&] { view.FillFolderTree(); }));
+        f.Show.push_back(SecondsOf([&] { view.ShowFolderByPath(options.Dir); }));
+    }
+    f.PeakAfterOpen = StatusBytes("VmHWM");
+    return f;
+}
+
+struct TShowParts {
+    std::vector<double> Sums, Refresh;
+};
+
+// ShowFolder is the engine's sums (SetCurrentRoot), then every model refilled (RefreshViews):
+// the two timed apart, on further calls, to tell which half costs what.
+TShowParts MeasureShowParts(TBaseView& view, TDataInfo* folder, int repeat) {
+    TShowParts parts;
+    for (int r = 0; r < repeat; ++r) {
+        parts.Sums.push_back(SecondsOf([&] { view.FDataCtrl().SetCurrentRoot(folder); }));
+        parts.Refresh.push_back(SecondsOf([&] { view.RefreshViews(); }));
+    }
+    return parts;
+}
+
+// Each sort starts from the fill order: the top folder is shown again (not timed) first.
+std::vector<double> MeasureSort(TBaseView& view, TDataInfo* root, int column, Qt::SortOrder order,
+                                int repeat) {
+    std::vector<double> runs;
+    for (int r = 0; r < repeat; ++r) {
+        view.ShowFolder(root);
+        TEntryListModel& files = view.VTFileAll();
+        runs.push_back(SecondsOf([&] { files.SortRows(column, order); }));
+    }
+    return runs;
+}
+
+// A click on `folder` in the folder tree while the top folder is shown.
+std::vector<double> MeasureClick(TBaseView& view, TDataInfo* root, TDataInfo* folder, int repeat) {
+    std::vector<double> runs;
+    for (int r = 0; r < repeat; ++r) {
+        view.ShowFolder(root);
+        runs.push_back(SecondsOf([&] { view.ShowFolder(folder); }));
+    }
+    return runs;
+}
+
+// ---- Output --------------------------------------------------------------------------------
+
+void PrintRuns(const char* name, const std::vector<double>& runs) {
+    std::printf("%-34s", name);
+    for (double run : runs)
+        std::printf(" %.3f", run);
+    std::printf("  (median %.3f)\n", Median(runs));
+}
+
+const char* Verdict(double value, double limit) {
+    return value <= limit ? "PASS" : "MISS";
+}
+
+void PrintRow(const char* name, double seconds, double limit) {
+    if (limit > 0)
+        std::printf("%-44s %9.3f s  <= %5.2f s  %s\n", name, seconds, limit,
+                    Verdict(seconds, limit));
+    else
+        std::printf("%-44s %9.3f s\n", name, seconds);
+}
+
+struct TSorts {
+    std::vector<double> Size, Name, Path;
+    std::size_t Rows = 0;
+};
+
+struct TClick {
+    TPick Pick;
+    std::vector<double> Runs;
+};
+
+void PrintTable(const TOpenFigures& open, const TSorts& sorts, const TClick& click) {
+    const double scan = Median(open.Scan), tree = Median(open.Tree), show = Median(open.Show);
+    const double views = (tree + show) / scan;
+    std::printf("\n%-44s %11s  %-10s  %s\n", "figure (median)", "value", "target", "verdict");
+    PrintRow("scan: TBaseView::Scan", scan, 0);
+    PrintRow("FillFolderTree", tree, 0);
+    PrintRow("ShowFolderByPath(top folder)", show, 0.5);
+    std::printf("%-44s %9.2f x\n", "open flow: (tree + show) / scan", views);
+    std::printf("%-44s %9.2f x  <= %5.2f x  %s\n", "  scan + open flow, against the scan alone",
+                1 + views, 1.30, Verdict(1 + views, 1.30));
+    char name[64];
+    std::snprintf(name, sizeof name, "sort All Files (%zu rows) by size, desc.", sorts.Rows);
+    PrintRow(name, Median(sorts.Size), 1.0);
+    PrintRow("sort All Files by name, ascending", Median(sorts.Name), 1.0);
+    PrintRow("sort All Files by full path, ascending", Median(sorts.Path), 1.0);
+    std::snprintf(name, sizeof name, "ShowFolder(%llu-entry folder)",
+                  static_cast<unsigned long long>(click.Pick.Entries));
+    PrintRow(name, Median(click.Runs), 0.15);
+}
+
+void PrintMemory(const TOpenFigures& open) {
+    const double entries = double(open.Entries);
+    std::printf("\nentries:                           %llu\n",
+                static_cast<unsigned long long>(open.Entries));
+    std::printf("rss before the first scan:         %.1f MiB\n", MiB(open.RssBefore));
+    std::printf("peak rss after the first scan:     %.1f MiB (%.1f bytes/entry over the start)\n",
+                MiB(open.PeakAfterScan), double(open.PeakAfterScan - open.RssBefore) / entries);
+    std::printf("peak rss after the open flow:      %.1f MiB (%.1f bytes/entry over the start)\n",
+                MiB(open.PeakAfterOpen), double(open.PeakAfterOpen - open.RssBefore) / entries);
+    std::printf("peak rss at the end (sorts too):   %.1f MiB\n", MiB(StatusBytes("VmHWM")));
+}
+
+struct TFigures {
+    TOpenFigures Open;
+    TShowParts Parts;
+    TSorts Sorts;
+    TClick Click;
+};
+
+TFigures Measure(TBaseView& view, const TOptions& options) {
+    TFigures f;
+    f.Open = MeasureOpen(view, options);
+    TDataInfo* root = view.FDataCtrl().Root();
+    f.Parts = MeasureShowParts(view, root, options.Repeat);
+    f.Sorts.Size = MeasureSort(view, root, ecFileSize, Qt::DescendingOrder, options.Repeat);
+    f.Sorts.Name = MeasureSort(view, root, ecFileName, Qt::AscendingOrder, options.Repeat);
+    f.Sorts.Path = MeasureSort(view, root, ecFullPath, Qt::AscendingOrder, options.Repeat);
+    f.Sorts.Rows = view.VTFileAll().Rows().size();
+    CountSubtree(root, root, 100000, f.Click.Pick);
+    if (!f.Click.Pick.Folder)
+        throw std::runtime_error("the folder has no sub-folder");
+    f.Click.Runs = MeasureClick(view, root, f.Click.Pick.Folder, options.Repeat);
+    return f;
+}
+
+void PrintFigures(const TOptions& options, const TFigures& f) {
+    std::printf("folder:                            %s\n", options.Dir.c_str());
+    std::printf("repetitions:                       %d (seconds each)\n", options.Repeat);
+    PrintRuns("scan:", f.Open.Scan);
+    PrintRuns("FillFolderTree:", f.Open.Tree);
+    PrintRuns("ShowFolderByPath(top):", f.Open.Show);
+    PrintRuns("  split: SetCurrentRoot (sums):", f.Parts.Sums);
+    PrintRuns("  split: RefreshViews (models):", f.Parts.Refresh);
+    PrintRuns("sort by size, descending:", f.Sorts.Size);
+    PrintRuns("sort by name, ascending:", f.Sorts.Name);
+    PrintRuns("sort by full path, ascending:", f.Sorts.Path);
+    std::printf("click folder:                      %s\n", f.Click.Pick.Folder->FullPath().c_str());
+    std::printf("click folder entries:              %llu (itself included)\n",
+                static_cast<unsigned long long>(f.Click.Pick.Entries));
+    PrintRuns("ShowFolder(click folder):", f.Click.Runs);
+    PrintMemory(f.Open);
+    PrintTable(f.Open, f.Sorts, f.Click);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const TOptions options = ParseOptions(argc, argv);
+    // The controller writes its default configuration here.
+    const QTemporaryDir configDir;
+    try {
+        if (!configDir.isValid())
+            throw std::runtime_error("no temporary folder for the configuration");
+        TBaseView view(configDir.filePath("KestrixFAConfig.xml").toStdString());
+        PrintFigures(options, Measure(view, options));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "quorvex_bench_views: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

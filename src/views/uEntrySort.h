@@ -1,0 +1,18 @@
+#pragma once
+
+#include <Qt>
+#include <cstdint>
+#include <vector>
+
+namespace quorvex {
+
+class TDataInfo;
+
+/// The positions of `rows` in the order of a header-click sort by `column`: folders before
+/// files in both directions, then the column's comparison in `order`; rows with equal keys
+/// keep their current order. `folderTree` selects the folder tree's two columns. Each row's
+/// key is made once, so a million rows sort in well under a second.
+std::vector<std::uint32_t> SortedRowPositions(const std::vector<TDataInfo*>& rows, int column,
+                                              Qt::SortOrder order, bool folderTree);
+
+} // namespace quorvex
