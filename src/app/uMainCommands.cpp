@@ -1,9 +1,9 @@
 // The commands of the main window: opening a folder (the scan on a worker thread behind the
 // wait window), showing a folder of the tree, and the life of the view controller.
 #include "uBaseConfig.h"
+#include "uDetailVT.h"
 #include "uFunction.h"
 #include "uMain.h"
-#include "uReportList.h"
 #include "uScanRunner.h"
 #include "uShell.h"
 #include "uViewBinding.h"
@@ -86,8 +86,10 @@ void TMainForm::FormShow() {
     }
     FIcons = std::make_unique<TEntryIcons>();
     FBinding = std::make_unique<TViewBinding>(*this, *BaseView, *FIcons);
-    BaseView->SetReportHandler(
-        [this](TEntryListModel& rows) { ShowReportList(rows, *BaseView, this); });
+    BaseView->SetReportHandler([this](TEntryListModel& rows) {
+        TfmDetail detail(rows, *BaseView, this);
+        detail.exec();
+    });
 }
 
 void TMainForm::FormClose() {
@@ -151,15 +153,53 @@ void TMainForm::m2Click() {
     OpenHomePage();
 }
 
-// Built with the options dialog, the report dialog and the detail window.
+namespace {
+
+TXMLDefaultType ReportDefaults() {
+    return BaseView->FConfig().GetConfig()->Default();
+}
+
+} // namespace
+
+void TMainForm::Label9Click() {
+    if (BaseView)
+        BaseView->ShowEmptyReport(true);
+}
+
+void TMainForm::Label11Click() {
+    if (BaseView)
+        BaseView->ShowEmptyReport(false);
+}
+
+void TMainForm::Label12Click() {
+    if (BaseView && BaseView->FDataCtrl().Root())
+        BaseView->ShowFirstFilesReport(ecCreateTime, Qt::AscendingOrder,
+                                       ReportDefaults().Olderfilenum());
+}
+
+void TMainForm::Label2Click() {
+    if (BaseView && BaseView->FDataCtrl().Root())
+        BaseView->ShowFirstFilesReport(ecFileSize, Qt::DescendingOrder,
+                                       ReportDefaults().Largefilenum());
+}
+
+void TMainForm::Label13Click() {
+    if (BaseView)
+        BaseView->ShowNeverUsedReport(1);
+}
+
+void TMainForm::Label3Click() {
+    if (BaseView)
+        BaseView->ShowNeverUsedReport(2);
+}
+
+void TMainForm::Label6Click() {
+    if (BaseView)
+        BaseView->ShowNeverUsedReport(3);
+}
+
+// Built with the options dialog and the report dialog.
 void TMainForm::Options1Click() {}
 void TMainForm::Export1Click() {}
-void TMainForm::Label9Click() {}
-void TMainForm::Label11Click() {}
-void TMainForm::Label12Click() {}
-void TMainForm::Label2Click() {}
-void TMainForm::Label13Click() {}
-void TMainForm::Label3Click() {}
-void TMainForm::Label6Click() {}
 
 } // namespace quorvex

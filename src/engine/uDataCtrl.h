@@ -84,6 +84,8 @@ public:
     void SetClock(std::function<std::int64_t()> nowMilliseconds) {
         FNow = std::move(nowMilliseconds);
     }
+    /// The clock's current time, in milliseconds since the epoch.
+    std::int64_t NowMilliseconds() const { return FNow(); }
 
 private:
     std::int32_t AgeGroup(bool hasTime, std::int64_t seconds, std::int64_t nowMs) const;

@@ -6,6 +6,7 @@
 #include "uGroupRanges.h"
 
 #include <QThread>
+#include <ctime>
 #include <stdexcept>
 
 namespace quorvex {
@@ -252,6 +253,55 @@ void TBaseView::ShowTopReport(const TEntryListModel& list, int first, int last) 
     const std::unique_ptr<TEntryListModel> report = NewReportList(false);
     report->SetRows(std::move(rows));
     FReportHandler(*report);
+}
+
+void TBaseView::ShowEmptyReport(bool folders) {
+    ShowReport(FlatFilter(folders ? 1 : 0, "0"));
+}
+
+void TBaseView::ShowFirstFilesReport(int column, Qt::SortOrder order, int count) {
+    if (!FEngine->Root())
+        return;
+    TEntryListModel& files = VTFileAll();
+    files.SortRows(column, order);
+    ShowTopReport(files, 0, count - 1);
+}
+
+void TBaseView::ShowNeverUsedReport(int yearsAgo) {
+    if (!FEngine->Root())
+        return;
+    TDataFilter filter;
+    filter.IsFolder = 0;
+    filter.AccessTime = NeverUsedAccessRange(FEngine->NowMilliseconds(), yearsAgo);
+    ShowReport(filter);
+}
+
+namespace {
+
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+// `now` (local time) with its year moved back by `years`; month, day and time of day kept.
+std::int64_t YearsBefore(const std::tm& now, int years) {
+    std::tm moved = now;
+    moved.tm_year -= years;
+    if (moved.tm_mon == 1 && moved.tm_mday == 29 && !IsLeapYear(moved.tm_year + 1900))
+        moved.tm_mday = 28;
+    moved.tm_isdst = -1; // the zone rules of that day decide
+    return std::int64_t(std::mktime(&moved));
+}
+
+} // namespace
+
+std::string NeverUsedAccessRange(std::int64_t nowMs, int yearsAgo) {
+    const auto now = std::time_t(nowMs / 1000);
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::string range = DateTimeText(YearsBefore(local, yearsAgo + 1));
+    range += ';';
+    range += DateTimeText(YearsBefore(local, yearsAgo));
+    return range;
 }
 
 void TBaseView::SetEntryIconProvider(TEntryIconProvider provider) {

@@ -95,6 +95,15 @@ public:
     /// Rows `first`..`last` (both included) of `list` in their current order, without icons.
     void ShowTopReport(const TEntryListModel& list, int first, int last);
 
+    // ---- The report links of the summary page (nothing before the first scan) ---------------
+    /// Folders (`folders`) or files whose size is 0, the current folder included.
+    void ShowEmptyReport(bool folders);
+    /// Sorts "All Files" by `column` in `order` (the header keeps its state) and reports its
+    /// first `count` rows: exactly `count`, or every file when there are fewer.
+    void ShowFirstFilesReport(int column, Qt::SortOrder order, int count);
+    /// Files last accessed within the year that ended `yearsAgo` years before now.
+    void ShowNeverUsedReport(int yearsAgo);
+
     /// Shows a report list (modally) and returns when it is closed. Until a detail window
     /// exists the window layer sets a plain list window here.
     using TReportHandler = std::function<void(TEntryListModel& rows)>;
@@ -123,5 +132,10 @@ private:
     TReportHandler FReportHandler;
     TEntryIconProvider FIconProvider;
 };
+
+/// The access-time range of the never-used reports: "lower;upper" as date-time texts, the
+/// moment `nowMs` with its year replaced by year - yearsAgo - 1 and year - yearsAgo. A
+/// 29 February falls back to the 28th in a year that has none.
+std::string NeverUsedAccessRange(std::int64_t nowMs, int yearsAgo);
 
 } // namespace quorvex

@@ -73,18 +73,72 @@ bool TEntryModel::Before(const TDataInfo& a, const TDataInfo& b, int column,
 // ---- TEntryListModel -----------------------------------------------------------------------
 
 void TEntryListModel::Fill(TDataInfo* start, const TDataFilter* filter) {
-    beginResetModel();
-    FRows.clear();
+    std::vector<TDataInfo*> rows;
     for (TDataInfo* e = start; e; e = NextInPreOrder(e, start))
         if (MatchesFilter(*e, filter))
-            FRows.push_back(e);
-    endResetModel();
+            rows.push_back(e);
+    SetRows(std::move(rows));
 }
 
 void TEntryListModel::SetRows(std::vector<TDataInfo*> rows) {
     beginResetModel();
     FRows = std::move(rows);
+    FChecked.assign(FCheckable ? FRows.size() : 0, false);
     endResetModel();
+}
+
+void TEntryListModel::SetCheckable(bool checkable) {
+    beginResetModel();
+    FCheckable = checkable;
+    FChecked.assign(FCheckable ? FRows.size() : 0, false);
+    endResetModel();
+}
+
+void TEntryListModel::SetChecked(int row, bool checked) {
+    setData(index(row, 0), checked ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
+}
+
+void TEntryListModel::SetAllChecked(bool checked) {
+    if (!FCheckable || FRows.empty())
+        return;
+    FChecked.assign(FRows.size(), checked);
+    emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
+}
+
+void TEntryListModel::RemoveRowsAt(std::vector<int> rows) {
+    // From the bottom up, so the positions still to remove stay valid.
+    std::sort(rows.begin(), rows.end(), std::greater<>());
+    for (const int row : rows) {
+        beginRemoveRows({}, row, row);
+        FRows.erase(FRows.begin() + row);
+        if (FCheckable)
+            FChecked.erase(FChecked.begin() + row);
+        endRemoveRows();
+    }
+}
+
+QVariant TEntryListModel::data(const QModelIndex& index, int role) const {
+    if (role == Qt::CheckStateRole) {
+        if (!FCheckable || !index.isValid() || index.column() != 0)
+            return {};
+        return FChecked[std::size_t(index.row())] ? Qt::Checked : Qt::Unchecked;
+    }
+    return TEntryModel::data(index, role);
+}
+
+bool TEntryListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::CheckStateRole || !FCheckable || !index.isValid() || index.column() != 0)
+        return false;
+    FChecked[std::size_t(index.row())] = value.toInt() == Qt::Checked;
+    emit dataChanged(index, index, {Qt::CheckStateRole});
+    return true;
+}
+
+Qt::ItemFlags TEntryListModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = TEntryModel::flags(index);
+    if (FCheckable && index.isValid() && index.column() == 0)
+        f |= Qt::ItemIsUserCheckable;
+    return f;
 }
 
 void TEntryListModel::Clear() {
@@ -103,11 +157,15 @@ void TEntryListModel::SortRows(int column, Qt::SortOrder order) {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<std::uint32_t> newRowOf(FRows.size());
     std::vector<TDataInfo*> sorted(FRows.size());
+    std::vector<bool> checked(FChecked.size());
     for (std::size_t i = 0; i < positions.size(); ++i) {
         sorted[i] = FRows[positions[i]];
         newRowOf[positions[i]] = std::uint32_t(i);
+        if (FCheckable)
+            checked[i] = FChecked[positions[i]];
     }
     FRows = std::move(sorted);
+    FChecked = std::move(checked);
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());

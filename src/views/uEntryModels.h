@@ -69,6 +69,15 @@ public:
     void Clear() override;
 
     TDataInfo* EntryAt(int row) const { return FRows[std::size_t(row)]; }
+
+    /// Rows with a two-state check box in the first column, unchecked when filled.
+    void SetCheckable(bool checkable);
+    bool IsChecked(int row) const { return FCheckable && FChecked[std::size_t(row)]; }
+    void SetChecked(int row, bool checked);
+    /// Sets every row at once (one change notification, not one per row).
+    void SetAllChecked(bool checked);
+    /// Removes the rows at the given positions.
+    void RemoveRowsAt(std::vector<int> rows);
     TDataInfo* Entry(const QModelIndex& index) const override;
     const std::vector<TDataInfo*>& Rows() const { return FRows; }
 
@@ -78,9 +87,14 @@ public:
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;
     int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
     std::vector<TDataInfo*> FRows;
+    bool FCheckable = false;
+    std::vector<bool> FChecked; // one bit per row, only for checkable lists
 };
 
 /// A nested list over the engine's tree: the start entry as the single top row and, below

@@ -1,0 +1,307 @@
+// The report links and drill-downs open the detail window with the right rows; the detail
+// window checks, opens and deletes entries and says what it could not delete.
+#include "FixtureTree.h"
+#include "uApplication.h"
+#include "uBaseConfig.h"
+#include "uBaseFunction.h"
+#include "uBaseView.h"
+#include "uDetailVT.h"
+#include "uMain.h"
+#include "uWaitForm.h"
+
+#include <QCheckBox>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <ctime>
+#include <filesystem>
+#include <sys/stat.h>
+
+using namespace quorvex;
+using namespace quorvex::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr long long Day = 86400;
+
+// Runs `inspect` on the next detail window that opens, then closes it.
+struct TDetailProbe {
+    QStringList Names;
+    bool Opened = false;
+    bool Waiting = false; // cleared to stop waiting for a window that never comes
+    void Next() {
+        Waiting = true;
+        QTimer::singleShot(20, [this] {
+            if (!Waiting)
+                return;
+            auto* detail = qobject_cast<TfmDetail*>(QApplication::activeModalWidget());
+            if (!detail)
+                return Next();
+            Opened = true;
+            Waiting = false;
+            const QAbstractItemModel& rows = *detail->VT->model();
+            Names.clear();
+            for (int row = 0; row < rows.rowCount(); ++row)
+                Names << rows.index(row, 0).data().toString();
+            detail->close();
+        });
+    }
+};
+
+// Answers the next message box with `button`, keeping its title and text.
+struct TAnswer {
+    QString Title, Text;
+    void Next(QMessageBox::StandardButton button) {
+        QTimer::singleShot(20, [this, button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return Next(button);
+            Title = box->windowTitle();
+            Text = box->text();
+            box->button(button)->click();
+        });
+    }
+};
+
+std::int64_t LocalMs(int year, int month, int day, int hour) {
+    std::tm tm{};
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    tm.tm_hour = hour;
+    tm.tm_isdst = -1;
+    return std::int64_t(std::mktime(&tm)) * 1000;
+}
+
+} // namespace
+
+class DetailWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void emptyReportsListTheCurrentFolderToo();
+    void largestAndOldestListExactlyTheConfiguredNumber();
+    void neverUsedRangesEndWholeYearsAgo();
+    void neverUsedLinkUsesTheEnginesClock();
+    void linksDoNothingBeforeAScan();
+    void drillDownsOpenTheDetailWindow();
+    void checkAllAndOpenInFileManager();
+    void deletingRemovesExactlyWhatLeftTheDisk();
+
+private:
+    void Open(const std::vector<std::string>& lines);
+    TDetailProbe Probe;
+    std::unique_ptr<TempDir> Tree;
+    std::unique_ptr<QTemporaryDir> Config;
+    std::unique_ptr<TMainForm> Form;
+};
+
+void DetailWindowTest::init() {
+    Probe = {};
+    Tree = std::make_unique<TempDir>();
+    Config = std::make_unique<QTemporaryDir>();
+    Form = std::make_unique<TMainForm>();
+    Form->FConfigFile = Config->filePath("KestrixFAConfig.xml").toStdString();
+    WaitForm = new TWaitForm(Form.get());
+    Form->show();
+}
+
+void DetailWindowTest::cleanup() {
+    Probe.Waiting = false;
+    Form.reset();
+    WaitForm = nullptr;
+}
+
+void DetailWindowTest::Open(const std::vector<std::string>& lines) {
+    WriteTree(Tree->Path(), lines);
+    Form->OpenFolder(Tree->Str());
+}
+
+void DetailWindowTest::emptyReportsListTheCurrentFolderToo() {
+    Open({"e1:0", "sub/e2:0", "void/", "full:3"});
+    Probe.Next();
+    Form->Label11Click();
+    QVERIFY(Probe.Opened);
+    QCOMPARE(QSet<QString>(Probe.Names.begin(), Probe.Names.end()), (QSet<QString>{"e1", "e2"}));
+    Probe.Next();
+    Form->Label9Click();
+    QCOMPARE(QSet<QString>(Probe.Names.begin(), Probe.Names.end()), (QSet<QString>{"sub", "void"}));
+
+    BaseView->ShowFolder(BaseView->FDataCtrl().Root()->FindByPath(Tree->Str() + "/sub"));
+    Probe.Next();
+    Form->Label9Click();
+    QCOMPARE(Probe.Names, QStringList{"sub"}); // the current folder's own total is 0
+}
+
+void DetailWindowTest::largestAndOldestListExactlyTheConfiguredNumber() {
+    std::vector<std::string> lines;
+    for (int i = 1; i <= 5; ++i)
+        lines.push_back("f" + std::to_string(i) + ":" + std::to_string(i * 10));
+    Open(lines);
+    // The oldest by creation time: birth times follow the order of writing.
+    auto defaults = BaseView->FConfig().GetConfig()->Default();
+    defaults.SetLargefilenum(3);
+    defaults.SetOlderfilenum(0);
+    Probe.Next();
+    Form->Label2Click();
+    QCOMPARE(Probe.Names, (QStringList{"f5", "f4", "f3"}));
+    QCOMPARE(Form->VTFileAll->model()->index(0, 0).data().toString(), QString("f5"));
+    QVERIFY(!BaseView->VTFileAll().SortState().IsSet()); // the header keeps its state
+
+    Probe.Next();
+    Form->Label12Click();
+    QVERIFY(Probe.Opened);
+    QVERIFY(Probe.Names.isEmpty()); // 0 means none
+    defaults.SetOlderfilenum(100);
+    Probe.Next();
+    Form->Label12Click();
+    QCOMPARE(Probe.Names.size(), 5); // fewer files than asked for
+    QCOMPARE(Form->VTFileAll->model()->index(4, 0).data().toString(), Probe.Names.last());
+}
+
+void DetailWindowTest::neverUsedRangesEndWholeYearsAgo() {
+    const auto text = [](int y, int m, int d, int h) {
+        return DateTimeText(LocalMs(y, m, d, h) / 1000);
+    };
+    QCOMPARE(NeverUsedAccessRange(LocalMs(2025, 3, 10, 14), 1),
+             text(2023, 3, 10, 14) + ";" + text(2024, 3, 10, 14));
+    QCOMPARE(NeverUsedAccessRange(LocalMs(2025, 3, 10, 14), 3),
+             text(2021, 3, 10, 14) + ";" + text(2022, 3, 10, 14));
+    // 29 February: a year without one uses the 28th.
+    QCOMPARE(NeverUsedAccessRange(LocalMs(2024, 2, 29, 9), 1),
+             text(2022, 2, 28, 9) + ";" + text(2023, 2, 28, 9));
+    QCOMPARE(NeverUsedAccessRange(LocalMs(2024, 2, 29, 9), 3),
+             text(2020, 2, 29, 9) + ";" + text(2021, 2, 28, 9));
+}
+
+void DetailWindowTest::neverUsedLinkUsesTheEnginesClock() {
+    const long long year = 365 * Day;
+    Open({"recent:1@-" + std::to_string(30 * Day),
+          "oneandhalf:1@-" + std::to_string(year + 180 * Day),
+          "twoandhalf:1@-" + std::to_string(2 * year + 180 * Day)});
+    const std::int64_t now = std::int64_t(std::time(nullptr)) * 1000;
+    BaseView->FDataCtrl().SetClock([now] { return now; });
+    Probe.Next();
+    Form->Label13Click();
+    QCOMPARE(Probe.Names, QStringList{"oneandhalf"});
+    Probe.Next();
+    Form->Label3Click();
+    QCOMPARE(Probe.Names, QStringList{"twoandhalf"});
+    Probe.Next();
+    Form->Label6Click();
+    QVERIFY(Probe.Opened && Probe.Names.isEmpty());
+}
+
+void DetailWindowTest::linksDoNothingBeforeAScan() {
+    Probe.Next();
+    for (auto link : {&TMainForm::Label9Click, &TMainForm::Label11Click, &TMainForm::Label12Click,
+                      &TMainForm::Label2Click, &TMainForm::Label13Click, &TMainForm::Label3Click,
+                      &TMainForm::Label6Click})
+        (Form.get()->*link)();
+    QTest::qWait(100);
+    QVERIFY(!Probe.Opened);
+}
+
+void DetailWindowTest::drillDownsOpenTheDetailWindow() {
+    Open({"a.txt:10", "b.TXT:20", "c:30"});
+    const QStringList types = [&] {
+        QStringList captions;
+        for (int row = 0; row < Form->VTType->model()->rowCount(); ++row)
+            captions << Form->VTType->model()->index(row, 0).data().toString();
+        return captions;
+    }();
+    Form->VTType->setCurrentIndex(Form->VTType->model()->index(int(types.indexOf("TXT")), 0));
+    Probe.Next();
+    emit Form->VTType->doubleClicked(Form->VTType->currentIndex());
+    QCOMPARE(Probe.Names, QStringList{"b.TXT"});
+    Probe.Next();
+    BaseView->ChartDblClick(EView::VTType, 0, QString()); // the empty extension: every file
+    QCOMPARE(Probe.Names.size(), 3);
+}
+
+void DetailWindowTest::checkAllAndOpenInFileManager() {
+    Open({"dir/inner.txt:4", "top.txt:1"});
+    TEntryListModel rows;
+    rows.SetColumns(BaseView->VTFileAll().Columns());
+    rows.Fill(BaseView->FDataCtrl().Root(), nullptr);
+    TfmDetail detail(rows, *BaseView);
+    QCOMPARE(detail.windowTitle(), QString("Detail Files"));
+    QCOMPARE(detail.ToolButton61->toolTip(), QString("Export to HTML"));
+    QCOMPARE(rows.index(0, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+    rows.SetChecked(1, true);
+    detail.cbCheck->click();
+    for (int row = 0; row < rows.rowCount(); ++row)
+        QVERIFY(rows.IsChecked(row));
+    detail.cbCheck->click();
+    for (int row = 0; row < rows.rowCount(); ++row)
+        QVERIFY(!rows.IsChecked(row)); // also the row checked by hand
+
+    QList<QByteArray> opened;
+    detail.FOpenFolder = [&](const QByteArray& folder) { opened << folder; };
+    detail.ToolButton1Click(); // no focused row
+    QVERIFY(opened.isEmpty());
+    for (int row = 0; row < rows.rowCount(); ++row) {
+        detail.VT->setCurrentIndex(rows.index(row, 0));
+        detail.ToolButton1Click();
+    }
+    const QByteArray root = QByteArray::fromStdString(Tree->Str());
+    QVERIFY(opened.contains(root));          // the folder itself, and top.txt's folder
+    QVERIFY(opened.contains(root + "/dir")); // dir, and inner.txt's folder
+    QCOMPARE(opened.size(), rows.rowCount());
+}
+
+void DetailWindowTest::deletingRemovesExactlyWhatLeftTheDisk() {
+    Open({"ro.txt:3", "keep.txt:2", "target.txt:5", "link -> target.txt", "empty/", "full/x:1",
+          "locked/y:1"});
+    const fs::path root = Tree->Path();
+    ::chmod((root / "ro.txt").c_str(), 0444);
+    TEntryListModel rows;
+    rows.SetColumns(BaseView->VTFileAll().Columns());
+    rows.Fill(BaseView->FDataCtrl().Root()->FindByPath(Tree->Str()), nullptr);
+    TfmDetail detail(rows, *BaseView);
+    const QStringList wanted{"ro.txt", "link", "empty", "full"};
+    for (int row = 0; row < rows.rowCount(); ++row)
+        rows.SetChecked(row, wanted.contains(rows.index(row, 0).data().toString()));
+
+    TAnswer no;
+    no.Next(QMessageBox::No);
+    detail.ToolButton2Click();
+    QCOMPARE(no.Title, QString("Warning"));
+    QCOMPARE(no.Text, QString("Are you sure to delete the folders(files)?"));
+    QVERIFY(fs::exists(root / "ro.txt"));
+
+    TAnswer yes, warning;
+    yes.Next(QMessageBox::Yes);
+    QTimer::singleShot(200, [&] { warning.Next(QMessageBox::Ok); });
+    detail.ToolButton2Click();
+    QVERIFY(!fs::exists(root / "ro.txt"));
+    QVERIFY(!fs::exists(fs::symlink_status(root / "link")));
+    QCOMPARE(fs::file_size(root / "target.txt"), std::uintmax_t(5)); // the link's target stays
+    QVERIFY(!fs::exists(root / "empty"));
+    QVERIFY(fs::exists(root / "full/x")); // a folder that still holds files stays...
+    QStringList left;
+    for (int row = 0; row < rows.rowCount(); ++row)
+        left << rows.index(row, 0).data().toString();
+    QVERIFY(left.contains("full")); // ...and so does its row, still checked
+    QVERIFY(rows.IsChecked(int(left.indexOf("full"))));
+    for (const char* gone : {"ro.txt", "link", "empty"})
+        QVERIFY(!left.contains(gone));
+    QTRY_COMPARE(warning.Title, QString("Warning"));
+    QVERIFY(warning.Text.startsWith("1 of the checked entries could not be deleted"));
+    QVERIFY(warning.Text.contains("/full"));
+    // The main window still counts what was deleted until the next scan.
+    QCOMPARE(Form->lblFileQty->text(), QString("6"));
+}
+
+int main(int argc, char** argv) {
+    TApplication app(argc, argv);
+    DetailWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "DetailWindowTest.moc"
