@@ -4,6 +4,7 @@
 #include "uDetailVT.h"
 #include "uFunction.h"
 #include "uMain.h"
+#include "uOption.h"
 #include "uScanRunner.h"
 #include "uShell.h"
 #include "uViewBinding.h"
@@ -198,8 +199,12 @@ void TMainForm::Label6Click() {
         BaseView->ShowNeverUsedReport(3);
 }
 
-// Built with the options dialog and the report dialog.
-void TMainForm::Options1Click() {}
+void TMainForm::Options1Click() {
+    if (BaseView)
+        RunOptionsDialog(this, *BaseView);
+}
+
+// Built with the report dialog.
 void TMainForm::Export1Click() {}
 
 } // namespace quorvex
