@@ -1,4 +1,4 @@
-// quorvex_bench_scan [--repeat N] DIR
+// quorvex_bench_scan [--repeat N] [--threads T] DIR
 // Times what the program does before it can show a folder: scan, group and sum. Prints
 // one "name: value" line per figure, for people and for run_scan_bench.sh.
 
@@ -77,12 +77,13 @@ double Seconds(Clock::duration d) {
 }
 
 [[noreturn]] void Usage() {
-    std::fprintf(stderr, "usage: quorvex_bench_scan [--repeat N] DIR\n");
+    std::fprintf(stderr, "usage: quorvex_bench_scan [--repeat N] [--threads T] DIR\n");
     std::exit(2);
 }
 
 struct TOptions {
     int Repeat = 5;
+    int Threads = 0; // the engine's default
     std::string Dir;
 };
 
@@ -92,12 +93,14 @@ TOptions ParseOptions(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--repeat" && i + 1 < argc)
             options.Repeat = std::atoi(argv[++i]);
+        else if (arg == "--threads" && i + 1 < argc)
+            options.Threads = std::atoi(argv[++i]);
         else if (options.Dir.empty() && !arg.empty() && arg[0] != '-')
             options.Dir = arg;
         else
             Usage();
     }
-    if (options.Repeat < 1 || options.Dir.empty())
+    if (options.Repeat < 1 || options.Threads < 0 || options.Dir.empty())
         Usage();
     // The engine takes a path without a trailing "/", except "/" itself.
     while (options.Dir.size() > 1 && options.Dir.back() == '/')
@@ -106,14 +109,24 @@ TOptions ParseOptions(int argc, char** argv) {
 }
 
 void Print(const TOptions& options, const std::vector<double>& runs,
-           const std::vector<double>& teardowns, const TSummary& s) {
+           const std::vector<double>& scans, const std::vector<double>& teardowns,
+           const TSummary& s) {
     std::printf("folder:              %s\n", options.Dir.c_str());
     std::printf("repetitions:         %d\n", options.Repeat);
+    TDataCtrl probe;
+    probe.SetScanThreads(options.Threads);
+    if (probe.ScanThreads() == 0)
+        std::printf("threads:             0 (the default: one per processor, up to %d while "
+                    "they wait for the disk)\n",
+                    TDataCtrl::DefaultScanThreads());
+    else
+        std::printf("threads:             %d\n", probe.ScanThreads());
     std::printf("seconds per run:    ");
     for (double run : runs)
         std::printf(" %.3f", run);
     std::printf("\nmedian seconds:      %.3f\n", Median(runs));
     std::printf("min seconds:         %.3f\n", *std::min_element(runs.begin(), runs.end()));
+    std::printf("scan seconds:        %.3f (median, ScanFolder alone)\n", Median(scans));
     std::printf("teardown seconds:    %.3f (median, not in the timed part)\n", Median(teardowns));
     std::printf("entries:             %llu\n", static_cast<unsigned long long>(s.Entries));
     std::printf("folders:             %llu\n", static_cast<unsigned long long>(s.Folders));
@@ -129,15 +142,18 @@ void Print(const TOptions& options, const std::vector<double>& runs,
 int main(int argc, char** argv) {
     const TOptions options = ParseOptions(argc, argv);
     const TGroupRanges ranges = DefaultRanges();
-    std::vector<double> runs, teardowns;
+    std::vector<double> runs, scans, teardowns;
     TSummary first;
     try {
         for (int r = 0; r < options.Repeat; ++r) {
             // Timed: a fresh engine, grouping set-up, scan and sums over the whole tree.
             const auto start = Clock::now();
             auto ctrl = std::make_unique<TDataCtrl>();
+            ctrl->SetScanThreads(options.Threads);
             ctrl->LoadGroups(ranges);
+            const auto scanStart = Clock::now();
             ctrl->ScanFolder(options.Dir);
+            scans.push_back(Seconds(Clock::now() - scanStart));
             ctrl->SetCurrentRoot(ctrl->Root());
             const TSummary summary = Summarise(*ctrl);
             const auto scanned = Clock::now();
@@ -154,6 +170,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "quorvex_bench_scan: %s\n", e.what());
         return 1;
     }
-    Print(options, runs, teardowns, first);
+    Print(options, runs, scans, teardowns, first);
     return 0;
 }

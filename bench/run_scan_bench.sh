@@ -8,11 +8,16 @@ export LC_ALL=C
 
 usage() {
     cat <<'EOF'
-usage: bench/run_scan_bench.sh [--files N] [--seed S] [--repeat R] [--cache DIR]
-  --files N    files in the generated tree (default 1000000)
-  --seed S     generator seed (default 1)
-  --repeat R   timed repetitions per program, median reported (default 5)
-  --cache DIR  where trees are generated and kept (default /var/tmp/quorvex-bench)
+usage: bench/run_scan_bench.sh [--files N] [--seed S] [--repeat R] [--cache DIR] [--build DIR]
+                               [--threads "T..."] [--cold] [--no-peers]
+  --files N       files in the generated tree (default 1000000)
+  --seed S        generator seed (default 1)
+  --repeat R      timed repetitions per program, median reported (default 5)
+  --cache DIR     where trees are generated and kept (default /var/tmp/quorvex-bench)
+  --build DIR     Release build folder (default: the release preset's build/release)
+  --threads "T.." thread counts tried for the limit walker (default "1 2 4 8 12 16")
+  --cold          also time with the page cache dropped before every run (root only)
+  --no-peers      neither install nor time ncdu and gdu (du is still timed)
 EOF
     exit 2
 }
@@ -21,18 +26,25 @@ files=1000000
 seed=1
 repeat=5
 cache=/var/tmp/quorvex-bench
+build= # the release preset's
+walker_threads="1 2 4 8 12 16"
+cold=0
+peers=1
 while [ $# -gt 0 ]; do
     case "$1" in
     --files) files="${2:?}"; shift 2 ;;
     --seed) seed="${2:?}"; shift 2 ;;
     --repeat) repeat="${2:?}"; shift 2 ;;
     --cache) cache="${2:?}"; shift 2 ;;
+    --build) build="$(realpath -m "${2:?}")"; shift 2 ;;
+    --threads) walker_threads="${2:?}"; shift 2 ;;
+    --cold) cold=1; shift ;;
+    --no-peers) peers=0; shift ;;
     *) usage ;;
     esac
 done
 
 here="$(cd "$(dirname "$0")/.." && pwd)"
-build= # the release preset's
 . "$here/bench/bench_common.sh"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
@@ -90,7 +102,9 @@ baseline_rss() {
     echo $(($(tail -n 1 "$work/rss") * 1024))
 }
 
-field() { awk -F': +' -v k="$1" '$1 == k {split($2, w, " "); print w[1]; exit}' "$work/quorvex.txt"; }
+# value FILE KEY: the first word after "KEY:" in FILE.
+value() { awk -F': +' -v k="$2" '$1 == k {split($2, w, " "); print w[1]; exit}' "$1"; }
+field() { value "$work/quorvex.txt" "$1"; }
 
 rows=()
 # row NAME SECONDS PEAK EMPTY-PEAK
@@ -114,8 +128,8 @@ check() {
     printf '%-8s quorvex %-15s find %-15s %s\n' "$name" "$ours" "$theirs" "$verdict"
 }
 
-install_peers
-build_release quorvex_gentree quorvex_bench_scan
+if ((peers)); then install_peers; fi
+build_release quorvex_gentree quorvex_bench_scan quorvex_limit_walker
 tree="$(tree_path)"
 empty="$cache/empty"
 make_tree "$tree"
@@ -143,19 +157,25 @@ peer() {
 peer "quorvex_bench_scan --repeat 1" "${quorvex[@]}" --repeat 1
 peer "du -s" du -s
 peer "du -sb" du -sb
-peer "ncdu -0 -x -o /dev/null" ncdu -0 -x -o /dev/null
-# Without -o, ncdu keeps the tree in memory and opens its browser: run it on a terminal
-# (script) and let it read "q" to quit as soon as the scan is done.
-printf q >"$work/q"
-stdin_file="$work/q"
-measure script -qec "ncdu -0 -x $(printf %q "$tree")" /dev/null
-row "ncdu -0 -x (tree in memory, quits)" "$seconds" "$peak" \
-    "$(baseline_rss script -qec "ncdu -0 -x $(printf %q "$empty")" /dev/null)"
-stdin_file=/dev/null
-if command -v gdu >/dev/null; then
-    peer "gdu -n -p -x -c ($(nproc) cores)" gdu -n -p -x -c
+if ((peers)); then
+    peer "ncdu -0 -x -o /dev/null" ncdu -0 -x -o /dev/null
+    # Without -o, ncdu keeps the tree in memory and opens its browser: run it on a terminal
+    # (script) and let it read "q" to quit as soon as the scan is done.
+    printf q >"$work/q"
+    stdin_file="$work/q"
+    measure script -qec "ncdu -0 -x $(printf %q "$tree")" /dev/null
+    row "ncdu -0 -x (tree in memory, quits)" "$seconds" "$peak" \
+        "$(baseline_rss script -qec "ncdu -0 -x $(printf %q "$empty")" /dev/null)"
+    stdin_file=/dev/null
+    if command -v gdu >/dev/null; then
+        peer "gdu -n -p -x -c ($(nproc) cores)" gdu -n -p -x -c
+    fi
 fi
 print_table "$entries" "$reference"
+
+. "$here/bench/scan_threads.sh"
+threads_table
+if ((cold)); then cold_table; fi
 
 echo
 echo "Quorvex's figures against find:"

@@ -11,6 +11,7 @@ packages=(
     xvfb xauth xdotool
     fonts-dejavu-core fontconfig adwaita-icon-theme shared-mime-info
     locales clang-format
+    python3-openpyxl
 )
 
 as_root() {

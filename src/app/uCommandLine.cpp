@@ -1,11 +1,16 @@
 #include "uCommandLine.h"
 
 #include "uBaseConfig.h"
+#include "uBaseView.h"
 #include "uDataCtrl.h"
+#include "uExportEscape.h"
 #include "uGroupRanges.h"
 #include "uRegional.h"
+#include "uReportDocs.h"
 #include "uSummary.h"
 
+#include <algorithm>
+#include <charconv>
 #include <filesystem>
 #include <ostream>
 
@@ -38,6 +43,7 @@ int RunSummary(const TCommandLine& cmd, std::ostream& out, std::ostream& err) {
     auto config = cmd.ConfigFile ? std::make_unique<TBaseConfig>(*cmd.ConfigFile)
                                  : std::make_unique<TBaseConfig>();
     TDataCtrl ctrl;
+    ctrl.SetScanThreads(cmd.Threads);
     ctrl.LoadGroups(ReadGroupRanges(*config));
     ctrl.ScanFolder(cmd.Folder);
     ctrl.SetCurrentRoot(ctrl.Root());
@@ -46,37 +52,143 @@ int RunSummary(const TCommandLine& cmd, std::ostream& out, std::ostream& err) {
     return out.good() ? 0 : 1;
 }
 
+// Scans the folder, makes it current as the main window would, and writes the report of the
+// chosen views; the file is replaced without a question.
+int RunReport(const TCommandLine& cmd, std::ostream& err) {
+    TBaseView view(cmd.ConfigFile ? std::filesystem::path(*cmd.ConfigFile)
+                                  : std::filesystem::path());
+    view.FDataCtrl().SetScanThreads(cmd.Threads);
+    view.Scan(cmd.Folder);
+    view.FillFolderTree();
+    view.ShowFolderByPath(cmd.Folder);
+    ReportProblems(view.FDataCtrl(), err);
+    TReportList list;
+    for (const std::size_t index : cmd.Views)
+        list.push_back(ReportItem(view, index));
+    WriteReport(cmd.Format, list, cmd.ReportFile);
+    return 0;
+}
+
+std::string ViewNames() {
+    std::string names;
+    for (const TReportView& view : ReportViews)
+        names += std::string("                     ") + view.Title + " (" +
+                 ReportXmlName(QString::fromLatin1(view.Title)).toStdString() + ")\n";
+    return names;
+}
+
+TCommandLine ActionOnly(TCommandLine::EAction action) {
+    TCommandLine cmd;
+    cmd.Action = action;
+    return cmd;
+}
+
+void SetAction(TCommandLine& cmd, TCommandLine::EAction action) {
+    if (cmd.Action != TCommandLine::EAction::Window && cmd.Action != action)
+        throw EUsageError{"--summary and --report cannot be combined"};
+    cmd.Action = action;
+}
+
+const std::string& OptionValue(const std::vector<std::string>& args, std::size_t& i) {
+    if (++i == args.size())
+        throw EUsageError{args[i - 1] + " needs a value"};
+    return args[i];
+}
+
+void AddView(TCommandLine& cmd, const std::string& name) {
+    const auto index = FindReportView(QString::fromUtf8(name.data(), qsizetype(name.size())));
+    if (!index)
+        throw EUsageError{"unknown view '" + name + "' (see --help for the views)"};
+    cmd.Views.push_back(*index);
+}
+
+int ThreadsArgument(const std::string& value) {
+    int threads = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), threads);
+    if (error != std::errc() || end != value.data() + value.size() || threads < 1 ||
+        threads > TDataCtrl::MaxScanThreads)
+        throw EUsageError{"--threads needs a number from 1 to " +
+                          std::to_string(TDataCtrl::MaxScanThreads) + ", not '" + value + "'"};
+    return threads;
+}
+
+// What --report needs once every argument is read: a folder, a format, the views in order.
+void FinishReport(TCommandLine& cmd, const std::optional<EExportFormat>& format) {
+    if (cmd.Action != TCommandLine::EAction::Report) {
+        if (format || !cmd.Views.empty())
+            throw EUsageError{"--format and --view need --report"};
+        return;
+    }
+    const auto chosen = format ? format : FormatOfPath(cmd.ReportFile);
+    if (!chosen)
+        throw EUsageError{"cannot tell the format of '" + cmd.ReportFile +
+                          "' from its extension; use --format"};
+    cmd.Format = *chosen;
+    if (cmd.Views.empty())
+        for (std::size_t i = 0; i < ReportViews.size(); ++i)
+            cmd.Views.push_back(i);
+    std::sort(cmd.Views.begin(), cmd.Views.end());
+    cmd.Views.erase(std::unique(cmd.Views.begin(), cmd.Views.end()), cmd.Views.end());
+}
+
 } // namespace
 
 std::string UsageText() {
     return "Usage: quorvex [--config FILE] [FOLDER]\n"
            "       quorvex --summary [--config FILE] FOLDER\n"
+           "       quorvex --report FILE [--format FORMAT] [--view VIEW]... [--config FILE] "
+           "FOLDER\n"
            "       quorvex --help | --version\n"
            "\n"
-           "Opens the main window and scans FOLDER (staying on its file-system volume),\n"
-           "or, with --summary, prints the summary of FOLDER without a window: path,\n"
-           "total size, folder, file and file-type counts.\n"
+           "Opens the main window and scans FOLDER (staying on its file-system volume).\n"
+           "Without a window: --summary prints the summary of FOLDER (path, total size,\n"
+           "folder, file and file-type counts); --report writes the report of FOLDER's\n"
+           "views into FILE, as the Generate Report dialog does.\n"
            "\n"
-           "  --summary      print the summary of FOLDER and exit\n"
-           "  --config FILE  use FILE as the configuration file (created with the\n"
-           "                 default settings when missing)\n"
-           "  --help         show this help and exit\n"
-           "  --version      show the version and exit\n"
+           "  --summary          print the summary of FOLDER and exit\n"
+           "  --report FILE      write the report into FILE (replaced when it exists) and exit\n"
+           "  --format FORMAT    html, xml, txt, csv or xlsx; by default FILE's extension\n"
+           "                     decides (.htm, .html, .xml, .txt, .csv, .xlsx)\n"
+           "  --view VIEW        a view to report, by its title or XML name (any case);\n"
+           "                     repeatable; the views keep the dialog's order; default:\n"
+           "                     all thirteen:\n" +
+           ViewNames() +
+           "  --threads N        read folders with N threads at once (1 to 64; 1 reads\n"
+           "                     one folder after the other); by default one per\n"
+           "                     processor, and up to " +
+           std::to_string(TDataCtrl::DefaultScanThreads()) +
+           " while they wait for the disk\n"
+           "  --config FILE      use FILE as the configuration file (created with the\n"
+           "                     default settings when missing)\n"
+           "  --help             show this help and exit\n"
+           "  --version          show the version and exit\n"
            "\n"
            "Exit status: 0 success, 1 failure, 2 bad usage.\n";
 }
 
 TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     TCommandLine cmd;
+    std::optional<EExportFormat> format;
     bool endOfOptions = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (!endOfOptions && arg == "--help")
-            return {TCommandLine::EAction::Help, {}, {}};
+            return ActionOnly(TCommandLine::EAction::Help);
         if (!endOfOptions && arg == "--version")
-            return {TCommandLine::EAction::Version, {}, {}};
+            return ActionOnly(TCommandLine::EAction::Version);
         if (!endOfOptions && arg == "--summary") {
-            cmd.Action = TCommandLine::EAction::Summary;
+            SetAction(cmd, TCommandLine::EAction::Summary);
+        } else if (!endOfOptions && arg == "--report") {
+            SetAction(cmd, TCommandLine::EAction::Report);
+            cmd.ReportFile = OptionValue(args, i);
+        } else if (!endOfOptions && arg == "--format") {
+            const std::string& name = OptionValue(args, i);
+            if (!(format = FormatByName(name)))
+                throw EUsageError{"unknown format '" + name + "' (html, xml, txt, csv or xlsx)"};
+        } else if (!endOfOptions && arg == "--view") {
+            AddView(cmd, OptionValue(args, i));
+        } else if (!endOfOptions && arg == "--threads") {
+            cmd.Threads = ThreadsArgument(OptionValue(args, i));
         } else if (!endOfOptions && arg == "--config") {
             if (++i == args.size())
                 throw EUsageError{"--config needs a file name"};
@@ -91,7 +203,9 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             throw EUsageError{"only one folder can be scanned: " + arg};
         }
     }
-    if (cmd.Folder.empty() && cmd.Action == TCommandLine::EAction::Summary)
+    FinishReport(cmd, format);
+    if (cmd.Folder.empty() && (cmd.Action == TCommandLine::EAction::Summary ||
+                               cmd.Action == TCommandLine::EAction::Report))
         throw EUsageError{"no folder given"};
     if (!cmd.Folder.empty())
         cmd.Folder = FolderArgument(cmd.Folder);
@@ -117,9 +231,12 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         err << "quorvex: the window cannot be opened from here\n";
         return 2;
     case TCommandLine::EAction::Summary:
+    case TCommandLine::EAction::Report:
         break;
     }
     try {
+        if (cmd.Action == TCommandLine::EAction::Report)
+            return RunReport(cmd, err);
         return RunSummary(cmd, out, err);
     } catch (const std::exception& e) {
         err << "quorvex: " << e.what() << "\n";

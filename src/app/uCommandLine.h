@@ -1,5 +1,8 @@
 #pragma once
 
+#include "uExportFile.h"
+
+#include <cstddef>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -10,10 +13,16 @@ namespace quorvex {
 /// What the command line asks for.
 struct TCommandLine {
     /// Window: open the main window (and scan Folder at once when one is given).
-    enum class EAction { Window, Summary, Help, Version };
+    enum class EAction { Window, Summary, Help, Version, Report };
     EAction Action = EAction::Window;
     std::string Folder; ///< absolute, without a trailing "/" (except "/" itself)
     std::optional<std::string> ConfigFile;
+    std::string ReportFile; ///< --report: the file to write, as given
+    EExportFormat Format = EExportFormat::Html;
+    /// --report: indexes into ReportViews, ascending (the report dialog's order).
+    std::vector<std::size_t> Views;
+    /// --threads: threads that read folders during the scan; 0 leaves the engine's default.
+    int Threads = 0;
 };
 
 /// Thrown for a command line that cannot be understood (exit status 2).

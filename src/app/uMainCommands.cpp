@@ -5,6 +5,7 @@
 #include "uFunction.h"
 #include "uMain.h"
 #include "uOption.h"
+#include "uReport.h"
 #include "uScanRunner.h"
 #include "uShell.h"
 #include "uViewBinding.h"
@@ -204,7 +205,9 @@ void TMainForm::Options1Click() {
         RunOptionsDialog(this, *BaseView);
 }
 
-// Built with the report dialog.
-void TMainForm::Export1Click() {}
+void TMainForm::Export1Click() {
+    if (BaseView)
+        ShowReportDialog(this);
+}
 
 } // namespace quorvex

@@ -1,6 +1,7 @@
 #include "uDetailVT.h"
 
 #include "uEntryModels.h"
+#include "uExportSave.h"
 #include "uMain.h"
 #include "uShell.h"
 #include "uViewBinding.h"
@@ -39,7 +40,8 @@ bool DeleteEntry(const TDataInfo& entry, std::string& reason) {
 } // namespace
 
 TfmDetail::TfmDetail(TEntryListModel& rows, TBaseView& view, QWidget* parent)
-    : QDialog(parent), FOpenFolder(OpenFolderInFileManager), FRows(rows) {
+    : QDialog(parent), FOpenFolder(OpenFolderInFileManager), FSaveStep(SaveDialogStep(this)),
+      FRows(rows) {
     setObjectName(QStringLiteral("fmDetail"));
     setWindowTitle(QStringLiteral("Detail Files"));
     resize(870, 500);
@@ -78,7 +80,10 @@ QToolBar* TfmDetail::NewToolBar(const char* name) {
 
 QAction* TfmDetail::AddButton(QToolBar* bar, const char* name, const QString& caption,
                               const QString& hint, const char* icon) {
-    QAction* action = bar->addAction(QIcon::fromTheme(QLatin1String(icon)), caption);
+    // Themes lack some of these types: a plain document stands in.
+    const QIcon picture =
+        QIcon::fromTheme(QLatin1String(icon), QIcon::fromTheme(QStringLiteral("text-x-generic")));
+    QAction* action = bar->addAction(picture, caption);
     action->setObjectName(QLatin1String(name));
     action->setToolTip(hint.isEmpty() ? caption.trimmed() : hint);
     return action;
@@ -86,7 +91,7 @@ QAction* TfmDetail::AddButton(QToolBar* bar, const char* name, const QString& ca
 
 QWidget* TfmDetail::SetupTopPanel() {
     auto* panel = new QWidget(this);
-    panel->setFixedHeight(54);
+    panel->setMinimumHeight(54); // taller when the captions under the pictures need it
     QToolBar* exports = NewToolBar("ToolBar1");
     exports->addWidget(new QLabel(QStringLiteral("  Export to:     "), exports));
     ToolButton61 = AddButton(exports, "ToolButton61", QStringLiteral("   HTML    "),
@@ -167,11 +172,27 @@ void TfmDetail::ToolButton2Click() {
                                  .arg(firstFailure));
 }
 
-void TfmDetail::ToolButton61Click() {}
-void TfmDetail::ToolButton62Click() {}
-void TfmDetail::ToolButton63Click() {}
-void TfmDetail::ToolButton66Click() {}
-void TfmDetail::ToolButton67Click() {}
+// Every export asks for its file itself and reports its own failures; all rows go out,
+// checked or not, in the list's current order.
+void TfmDetail::ToolButton61Click() {
+    ExportVTToHtml(*VT->model(), FSaveStep);
+}
+
+void TfmDetail::ToolButton62Click() {
+    ExportVTToXml(*VT->model(), FSaveStep);
+}
+
+void TfmDetail::ToolButton63Click() {
+    ExportVTToText(*VT->model(), "  ,  ", FSaveStep);
+}
+
+void TfmDetail::ToolButton66Click() {
+    ExportVTToCsv(*VT->model(), FSaveStep);
+}
+
+void TfmDetail::ToolButton67Click() {
+    ExportVTToExcel(*VT->model(), FSaveStep, this);
+}
 
 void TfmDetail::ToolButton4Click() {
     close();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "uExportSave.h"
+
 #include <QDialog>
 #include <functional>
 
@@ -23,6 +25,8 @@ public:
 
     /// Opens a folder in the desktop's file manager; tests replace it.
     std::function<void(const QByteArray& folder)> FOpenFolder;
+    /// Where the export buttons write: the save dialog; tests replace it.
+    TSaveStep FSaveStep;
 
     QTreeView* VT = nullptr;
     QCheckBox* cbCheck = nullptr;

@@ -4,6 +4,7 @@
 #include "uEntryArena.h"
 #include "uScanTypes.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -34,6 +35,7 @@ class TDataCtrl {
 public:
     /// Groups per list are stored in one byte per entry.
     static constexpr std::size_t MaxGroups = 255;
+    static constexpr int MaxScanThreads = 64;
 
     TDataCtrl();
     ~TDataCtrl();
@@ -51,6 +53,15 @@ public:
     bool WasCancelled() const { return FCancelled; }
     /// Number of entries of the last scan, the root included.
     std::uint64_t EntryCount() const { return FEntryCount; }
+    /// Threads that read folders during a scan: 1 reads on the calling thread alone; 0 (the
+    /// start value) starts one per processor and adds more, up to DefaultScanThreads(), while
+    /// they wait for the disk; more than MaxScanThreads count as that many. Every count
+    /// builds the same tree.
+    void SetScanThreads(int threads) { FScanThreads = threads; }
+    /// The thread count set for the next scan, 0 for the default.
+    int ScanThreads() const { return std::clamp(FScanThreads, 0, MaxScanThreads); }
+    /// The most threads the default uses.
+    static int DefaultScanThreads();
 
     TDataInfo* Root() const { return FRoot.get(); }
     TDataInfo* CurrentRoot() const { return FCurrentRoot; }
@@ -80,7 +91,8 @@ public:
     TSumList& FileTypeSums() { return FFileTypeSums; }
 
     /// The clock that ages are measured against, in milliseconds since the epoch. Tests set
-    /// a fixed one; the default reads the system clock at every call.
+    /// a fixed one; the default reads the system clock at every call. A scan calls it from
+    /// several threads at once.
     void SetClock(std::function<std::int64_t()> nowMilliseconds) {
         FNow = std::move(nowMilliseconds);
     }
@@ -97,6 +109,7 @@ private:
     std::vector<TScanProblem> FProblems;
     bool FCancelled = false;
     std::uint64_t FEntryCount = 0;
+    int FScanThreads = 0;
 
     std::vector<double> FSizeThresholds, FAgeThresholds, FLengthThresholds;
     TSumList FFolderSizeSums, FFileSizeSums, FCreateTimeSums, FAccessTimeSums, FWriteTimeSums,

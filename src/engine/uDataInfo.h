@@ -90,6 +90,8 @@ public:
 private:
     friend class TDataCtrl;
     friend class TFolderScanner;
+    friend class TFolderReader;
+    friend class TParallelScanner;
     friend class TEntryArena;
     enum EGroupSlot : std::uint8_t { gsSize, gsCreate, gsAccess, gsWrite, gsNameLength };
     static constexpr std::uint8_t NoGroupStored = 0xFF;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -24,13 +25,22 @@ public:
     TDataInfo* AllocateBlock(std::size_t count, std::size_t nameBytes, char** names);
     /// Releases every entry and name.
     void Clear();
+    /// Takes over everything `other` holds, which is left empty; its entries stay where they
+    /// are, now owned here.
+    void Adopt(TEntryArena& other);
     /// Bytes taken from the system (for benchmarks).
     std::size_t ReservedBytes() const { return FReserved; }
 
 private:
     static constexpr std::size_t ChunkBytes = std::size_t(1) << 22;
 
-    std::vector<std::unique_ptr<std::byte[]>> FChunks;
+    struct TRelease {
+        void operator()(std::byte* chunk) const { std::free(chunk); }
+    };
+    using TChunk = std::unique_ptr<std::byte[], TRelease>;
+    static TChunk NewChunk(std::size_t bytes);
+
+    std::vector<TChunk> FChunks;
     std::byte* FNext = nullptr;
     std::size_t FLeft = 0;
     std::size_t FReserved = 0;

@@ -3,72 +3,26 @@
 #include "uDataCtrl.h"
 #include "uVolumeGuard.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace quorvex {
 
 namespace {
 
-constexpr std::size_t DirentBufferBytes = 64 * 1024;
 // Open directory descriptors kept along the current path; deeper trees reopen from an
 // ancestor instead of running out of descriptors.
 constexpr std::size_t MaxOpenFolders = 64;
 constexpr auto ReportInterval = std::chrono::milliseconds(50);
 constexpr int OpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-// The kernel's record; the NUL-terminated name follows the fixed part.
-struct TDirent64 {
-    ino64_t d_ino;
-    off64_t d_off;
-    unsigned short d_reclen;
-    unsigned char d_type;
-};
-constexpr std::size_t DirentNameOffset = 19;
-
-std::int64_t CreateSeconds(const struct statx& st) {
-    // Birth time where the file system keeps one, else the earlier of change and write.
-    if ((st.stx_mask & STATX_BTIME) && st.stx_btime.tv_sec != 0)
-        return st.stx_btime.tv_sec;
-    return std::min(st.stx_ctime.tv_sec, st.stx_mtime.tv_sec);
-}
-
-EScanProblem ReasonOf(int error) {
-    switch (error) {
-    case EACCES:
-    case EPERM:
-        return EScanProblem::PermissionDenied;
-    case ENOENT:
-    case ENOTDIR:
-    case ELOOP:
-        return EScanProblem::Vanished;
-    default:
-        return EScanProblem::ReadError;
-    }
-}
-
 } // namespace
-
-struct TFolderScanner::TItem {
-    std::size_t NameOffset;
-    std::size_t NameLength;
-    std::uint64_t Size;
-    std::int64_t Times[3];
-    std::uint64_t Dev, Ino;
-    bool Folder;
-    bool OtherVolume;
-};
 
 TFolderScanner::TFolderScanner(const TDataCtrl& ctrl, TEntryArena& arena,
                                std::vector<TScanProblem>& problems, IScanObserver* observer)
-    : FCtrl(ctrl), FArena(arena), FProblems(problems), FObserver(observer),
-      FDirentBuffer(new char[DirentBufferBytes]) {}
+    : FCtrl(ctrl), FArena(arena), FProblems(problems), FObserver(observer) {}
 
 TFolderScanner::~TFolderScanner() {
     for (const TFrame& frame : FStack)
@@ -112,7 +66,7 @@ void TFolderScanner::EnterNext(TFrame& top) {
         --FOpenFds;
     }
     if (fd < 0) {
-        Problem(*next.Folder, ReasonOf(error), error);
+        Problem(*next.Folder, ProblemOfError(error), error);
         FinishFolder(*next.Folder);
         return;
     }
@@ -129,78 +83,22 @@ void TFolderScanner::Push(TDataInfo& folder, int fd, std::uint64_t dev, std::uin
 }
 
 void TFolderScanner::ReadItems(TDataInfo& folder, int fd) {
-    FItems.clear();
-    FNames.clear();
-    bool denied = false;
-    while (!FCancelled) {
-        const long got = syscall(SYS_getdents64, fd, FDirentBuffer.get(), DirentBufferBytes);
-        if (got <= 0) {
-            if (got < 0)
-                Problem(folder, ReasonOf(errno), errno);
+    FReader.Start(fd, *FVolume);
+    while (!FCancelled && FReader.Next())
+        if (Poll(folder))
             break;
-        }
-        for (long pos = 0; pos < got;) {
-            const char* record = FDirentBuffer.get() + pos;
-            pos += reinterpret_cast<const TDirent64*>(record)->d_reclen;
-            const char* name = record + DirentNameOffset;
-            if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
-                continue;
-            ReadItem(fd, name, denied);
-            if (Poll(folder))
-                break;
-        }
-    }
-    if (denied)
+    if (FReader.ListError())
+        Problem(folder, ProblemOfError(FReader.ListError()), FReader.ListError());
+    if (FReader.Denied())
         Problem(folder, EScanProblem::PermissionDenied, EACCES);
 }
 
-void TFolderScanner::ReadItem(int fd, const char* name, bool& denied) {
-    struct statx st {};
-    constexpr unsigned mask =
-        STATX_TYPE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME | STATX_INO;
-    if (statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, mask, &st) != 0) {
-        // Gone since the listing, or not examinable: the item is left out.
-        denied = denied || errno == EACCES;
-        return;
-    }
-    TItem item{};
-    item.NameOffset = FNames.size();
-    item.NameLength = std::strlen(name);
-    FNames.append(name, item.NameLength + 1);
-    item.Folder = S_ISDIR(st.stx_mode);
-    // Links, sockets, pipes and devices are files; only regular files and links have a size.
-    item.Size = S_ISREG(st.stx_mode) || S_ISLNK(st.stx_mode) ? st.stx_size : 0;
-    item.Times[0] = CreateSeconds(st);
-    item.Times[1] = st.stx_atime.tv_sec;
-    item.Times[2] = st.stx_mtime.tv_sec;
-    item.Dev = makedev(st.stx_dev_major, st.stx_dev_minor);
-    item.Ino = st.stx_ino;
-    if (item.Folder) {
-        const bool known = st.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT;
-        item.OtherVolume =
-            FVolume->IsOtherVolume(item.Dev, st.stx_attributes & STATX_ATTR_MOUNT_ROOT, known);
-    }
-    FItems.push_back(item);
-}
-
 void TFolderScanner::StoreItems(TDataInfo& folder) {
-    if (FItems.empty())
-        return; // an empty folder keeps no block (memcpy must not see a null pointer)
-    char* names = nullptr;
-    TDataInfo* block = FArena.AllocateBlock(FItems.size(), FNames.size(), &names);
-    std::memcpy(names, FNames.data(), FNames.size());
-    folder.FChildren = block;
-    folder.FChildCount = std::uint32_t(FItems.size()) & TDataInfo::MaxChildren;
-    for (std::size_t i = 0; i < FItems.size(); ++i) {
-        const TItem& item = FItems[i];
+    const std::vector<TListedItem>& items = FReader.Items();
+    TDataInfo* block = FReader.Store(FArena, folder);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const TListedItem& item = items[i];
         TDataInfo& entry = block[i];
-        entry.FParent = &folder;
-        entry.FName = names + item.NameOffset;
-        entry.FSize = item.Size;
-        entry.FIsFolder = item.Folder;
-        entry.FHasTimes = true;
-        for (int t = 0; t < 3; ++t)
-            entry.SetTime(t, item.Times[t]);
         FBytes += item.Size;
         if (!item.Folder) {
             FCtrl.ClassifyEntry(entry);
@@ -211,7 +109,7 @@ void TFolderScanner::StoreItems(TDataInfo& folder) {
             FPending.push_back({&entry, item.Dev, item.Ino});
         }
     }
-    FEntries += FItems.size();
+    FEntries += items.size();
 }
 
 int TFolderScanner::EnsureFd(std::size_t level) {
@@ -297,7 +195,7 @@ bool TFolderScanner::Poll(const TDataInfo& folder) {
     const auto now = std::chrono::steady_clock::now();
     if (now - FLastReport >= ReportInterval) {
         FLastReport = now;
-        FObserver->ScanProgress({FEntries + FItems.size(), FBytes, folder.FullPath()});
+        FObserver->ScanProgress({FEntries + FReader.Items().size(), FBytes, folder.FullPath()});
     }
     return false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uFolderReader.h"
 #include "uScanTypes.h"
 
 #include <chrono>
@@ -32,7 +33,6 @@ public:
     std::uint64_t Entries() const { return FEntries; }
 
 private:
-    struct TItem;
     struct TPending {
         TDataInfo* Folder;
         std::uint64_t Dev, Ino;
@@ -48,7 +48,6 @@ private:
 
     void Push(TDataInfo& folder, int fd, std::uint64_t dev, std::uint64_t ino);
     void ReadItems(TDataInfo& folder, int fd);
-    void ReadItem(int fd, const char* name, bool& denied);
     void StoreItems(TDataInfo& folder);
     void EnterNext(TFrame& top);
     int EnsureFd(std::size_t level);
@@ -68,9 +67,7 @@ private:
 
     std::vector<TFrame> FStack;
     std::vector<TPending> FPending;
-    std::vector<TItem> FItems;
-    std::string FNames;
-    std::unique_ptr<char[]> FDirentBuffer;
+    TFolderReader FReader;
     std::size_t FOpenFds = 0;
 
     std::uint64_t FEntries = 0;

@@ -27,14 +27,16 @@ struct TScanProgress {
 };
 
 /// Receives a running scan's progress and may stop it. Both functions are called on the
-/// scanning thread, between two items; they must be quick and must not touch the engine.
+/// thread that called ScanFolder, never by two threads at once; they must be quick and must
+/// not touch the engine.
 class IScanObserver {
 public:
     virtual ~IScanObserver() = default;
     /// Called at most every 50 ms, and once more when the scan ends.
     virtual void ScanProgress(const TScanProgress& progress) = 0;
-    /// Polled after every item; returning true ends the scan within one item. The tree then
-    /// holds everything read so far, with consistent folder totals.
+    /// Polled after every item when one thread scans, every 10 ms when several do; returning
+    /// true ends the scan within one item per thread. The tree then holds everything read
+    /// so far, with consistent folder totals.
     virtual bool ScanCancelRequested() = 0;
 };
 

@@ -1,6 +1,7 @@
 // The command-line program end to end: arguments, output, exit status.
 #include "FixtureTree.h"
 #include "uCommandLine.h"
+#include "uReportDocs.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -11,6 +12,11 @@ using namespace quorvex;
 using namespace quorvex::test;
 
 namespace {
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
 
 struct Result {
     int Status;
@@ -105,6 +111,94 @@ TEST_F(CommandLine, UnreadableFoldersAreCountedButNamedOnStderr) {
     EXPECT_EQ(r.Status, 0);
     EXPECT_NE(r.Out.find("Folders Quantity: 2\n"), std::string::npos);
     EXPECT_NE(r.Err.find(Data.Str() + "/locked"), std::string::npos);
+}
+
+TEST_F(CommandLine, ThreadsChooseTheScanThreadsAndChangeNoFigure) {
+    EXPECT_EQ(ParseCommandLine({"/"}).Threads, 0); // the engine's default
+    EXPECT_EQ(ParseCommandLine({"--threads", "3", "/"}).Threads, 3);
+    for (const std::string bad : {"0", "65", "x", "2x", "-1", ""})
+        EXPECT_EQ(Run({"--summary", "--threads", bad, Data.Str()}).Status, 2) << bad;
+    EXPECT_EQ(Run({"--summary", Data.Str(), "--threads"}).Status, 2);
+    WriteTree(Data.Path(), {"a/b:5", "c/d/e:7", "f:1", "g/"});
+    const Result one = Run({"--summary", "--threads", "1", "--config", Config(), Data.Str()});
+    const Result many = Run({"--summary", "--threads", "8", "--config", Config(), Data.Str()});
+    EXPECT_EQ(one.Status, 0);
+    EXPECT_NE(one.Out.find("Folders Quantity: 5\n"), std::string::npos) << one.Out;
+    EXPECT_EQ(many.Out, one.Out);
+}
+
+TEST_F(CommandLine, ReportOptionsNameFileFormatAndViews) {
+    TCommandLine cmd = ParseCommandLine({"--report", "out.XLSX", "/usr/"});
+    EXPECT_EQ(cmd.Action, TCommandLine::EAction::Report);
+    EXPECT_EQ(cmd.ReportFile, "out.XLSX");
+    EXPECT_EQ(cmd.Format, EExportFormat::Excel);
+    EXPECT_EQ(cmd.Views.size(), ReportViews.size()); // all thirteen by default
+    EXPECT_EQ(cmd.Folder, "/usr");
+    cmd = ParseCommandLine({"--view", "Files Name Length", "--report", "r.dat", "--format", "CSV",
+                            "--view", "total folder tree", "--view", "Files-AllFiles", "--view",
+                            "Files - All Files", "/"});
+    EXPECT_EQ(cmd.Format, EExportFormat::Csv);
+    EXPECT_EQ(cmd.Views, (std::vector<std::size_t>{0, 6, 12})); // the dialog's order, once each
+}
+
+TEST_F(CommandLine, BadReportUsageExitsWithTwo) {
+    const std::string dir = Data.Str();
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"--report", "x.doc", dir},
+                                               {"--report", "x.csv", "--format", "pdf", dir},
+                                               {"--report", "x.csv", "--view", "Nope", dir},
+                                               {"--report", "x.csv"},
+                                               {"--report"},
+                                               {"--format", "csv", dir},
+                                               {"--view", "Files-AllFiles", dir},
+                                               {"--summary", "--report", "x.csv", dir}}) {
+        const Result r = Run(args);
+        EXPECT_EQ(r.Status, 2) << testing::PrintToString(args);
+        EXPECT_EQ(r.Err.rfind("quorvex: ", 0), 0u) << r.Err;
+    }
+    EXPECT_NE(Run({"--help"}).Out.find("--report FILE"), std::string::npos);
+}
+
+TEST_F(CommandLine, ReportWritesTheNamedViewsOverTheOldFile) {
+    WriteTree(Data.Path(), {"a/x.txt:10", "b.csv:3"});
+    const fs::path xml = Work.Path() / "r.xml";
+    std::ofstream(xml) << "old";
+    Result r = Run({"--report", xml.string(), "--view", "Files-AllFiles", "--view",
+                    "Total Folder Tree", "--config", Config(), Data.Str()});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out + r.Err, "");
+    const std::string report = ReadFile(xml);
+    EXPECT_EQ(report.rfind("<?xml version=\"1.0\" standalone=\"yes\" ?>\r\n", 0), 0u);
+    const auto tree = report.find("<TotalFolderTree>\r\n<file FolderName=\"" + Data.Str());
+    const auto files = report.find("</TotalFolderTree><Files-AllFiles>");
+    EXPECT_LT(tree, files);
+    EXPECT_NE(report.find("<file FileName=\"x.txt\"  FullPath=", files), std::string::npos)
+        << report;
+    EXPECT_EQ(report.find("Summary-DetailList"), std::string::npos);
+
+    // By default every view with entries gets its section; the workbook is a zip file.
+    r = Run({"--report", (Work.Path() / "all.txt").string(), "--config", Config(), Data.Str()});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    const std::string text = ReadFile(Work.Path() / "all.txt");
+    EXPECT_NE(text.find("\r\nFiles Name Length\r\nGroup  ,  Total Size  ,  Files Count  ,  \r\n"),
+              std::string::npos);
+    EXPECT_EQ(text.find("Folders - Empty Folders"), std::string::npos); // no empty folder
+    r = Run({"--report", (Work.Path() / "r.xlsx").string(), "--config", Config(), Data.Str()});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(ReadFile(Work.Path() / "r.xlsx").substr(0, 2), "PK");
+}
+
+TEST_F(CommandLine, AFailedReportKeepsTheOldFile) {
+    const fs::path out = Work.Path() / "r.htm";
+    std::ofstream(out) << "old";
+    const Result r = Run({"--report", out.string(), "--config", Config(), Data.Str() + "/gone"});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
+    EXPECT_EQ(ReadFile(out), "old");
+    const Result unwritable =
+        Run({"--report", (Work.Path() / "no/r.htm").string(), "--config", Config(), Data.Str()});
+    EXPECT_EQ(unwritable.Status, 1);
+    EXPECT_NE(unwritable.Err.find("no/r.htm"), std::string::npos) << unwritable.Err;
 }
 
 } // namespace

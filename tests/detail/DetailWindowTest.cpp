@@ -10,6 +10,7 @@
 #include "uWaitForm.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -92,6 +93,7 @@ private slots:
     void drillDownsOpenTheDetailWindow();
     void checkAllAndOpenInFileManager();
     void deletingRemovesExactlyWhatLeftTheDisk();
+    void exportsWriteEveryRowInTheListsOrder();
 
 private:
     void Open(const std::vector<std::string>& lines);
@@ -296,6 +298,25 @@ void DetailWindowTest::deletingRemovesExactlyWhatLeftTheDisk() {
     QVERIFY(warning.Text.contains("/full"));
     // The main window still counts what was deleted until the next scan.
     QCOMPARE(Form->lblFileQty->text(), QString("6"));
+}
+
+void DetailWindowTest::exportsWriteEveryRowInTheListsOrder() {
+    Open({"a.txt:1", "b.txt:22", "c.txt:333"});
+    TEntryListModel rows;
+    rows.SetColumns(BaseView->VTFileAll().Columns());
+    rows.Fill(BaseView->FDataCtrl().Root(), nullptr);
+    TfmDetail detail(rows, *BaseView);
+    rows.SortRows(ecFileSize, Qt::DescendingOrder);
+    rows.SetChecked(1, true);
+    const QString target = Config->filePath("out.csv");
+    detail.FSaveStep = [&](EExportFormat) { return target; };
+    detail.ToolButton66->trigger();
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString csv = QString::fromUtf8(file.readAll());
+    const qsizetype c = csv.indexOf("c.txt"), b = csv.indexOf("b.txt"), a = csv.indexOf("a.txt");
+    QVERIFY(c > 0 && b > c && a > b); // unchecked rows too, largest first
+    QVERIFY(csv.contains(QString::fromStdString(Tree->Str()) + ","));
 }
 
 int main(int argc, char** argv) {

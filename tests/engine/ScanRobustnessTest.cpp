@@ -129,6 +129,8 @@ TEST_F(Robustness, CancelledScanKeepsAConsistentTree) {
         tree.push_back("d" + std::to_string(i % 7) + "/s" + std::to_string(i % 3) + "/f" +
                        std::to_string(i) + ":" + std::to_string(i + 1));
     WriteTree(Dir.Path(), tree);
+    // One thread polls after every item, so the twentieth poll falls inside the scan.
+    Ctrl.SetScanThreads(1);
     CancelAfter observer(20);
     Ctrl.ScanFolder(Dir.Str(), &observer);
     EXPECT_TRUE(Ctrl.WasCancelled());

@@ -1,0 +1,144 @@
+#include "uFolderReader.h"
+
+#include "uDataInfo.h"
+#include "uEntryArena.h"
+#include "uVolumeGuard.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+namespace quorvex {
+
+namespace {
+
+constexpr std::size_t BufferBytes = 64 * 1024;
+
+// The kernel's record; the NUL-terminated name follows the fixed part.
+struct TDirent64 {
+    ino64_t d_ino;
+    off64_t d_off;
+    unsigned short d_reclen;
+    unsigned char d_type;
+};
+constexpr std::size_t DirentNameOffset = 19;
+
+std::int64_t CreateSeconds(const struct statx& st) {
+    // Birth time where the file system keeps one, else the earlier of change and write.
+    if ((st.stx_mask & STATX_BTIME) && st.stx_btime.tv_sec != 0)
+        return st.stx_btime.tv_sec;
+    return std::min(st.stx_ctime.tv_sec, st.stx_mtime.tv_sec);
+}
+
+} // namespace
+
+EScanProblem ProblemOfError(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return EScanProblem::PermissionDenied;
+    case ENOENT:
+    case ENOTDIR:
+    case ELOOP:
+        return EScanProblem::Vanished;
+    default:
+        return EScanProblem::ReadError;
+    }
+}
+
+TFolderReader::TFolderReader() : FBuffer(new char[BufferBytes]) {}
+TFolderReader::~TFolderReader() = default;
+
+void TFolderReader::Start(int fd, TVolumeGuard& volume) {
+    FFd = fd;
+    FVolume = &volume;
+    FGot = FPos = 0;
+    FListError = 0;
+    FDenied = false;
+    FItems.clear();
+    FNames.clear();
+}
+
+bool TFolderReader::Fill() {
+    FGot = syscall(SYS_getdents64, FFd, FBuffer.get(), BufferBytes);
+    FPos = 0;
+    if (FGot < 0)
+        FListError = errno;
+    if (FGot > 0)
+        return true;
+    FFd = -1; // ended: later calls return false at once
+    FGot = 0;
+    return false;
+}
+
+bool TFolderReader::Next() {
+    for (;;) {
+        if (FPos >= FGot && (FFd < 0 || !Fill()))
+            return false;
+        const char* record = FBuffer.get() + FPos;
+        FPos += reinterpret_cast<const TDirent64*>(record)->d_reclen;
+        const char* name = record + DirentNameOffset;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            continue;
+        Examine(name);
+        return true;
+    }
+}
+
+void TFolderReader::Examine(const char* name) {
+    struct statx st; // filled by the kernel
+    constexpr unsigned mask =
+        STATX_TYPE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME | STATX_INO;
+    if (statx(FFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, mask, &st) != 0) {
+        // Gone since the listing, or not examinable: the item is left out.
+        FDenied = FDenied || errno == EACCES;
+        return;
+    }
+    TListedItem item{};
+    item.NameOffset = FNames.size();
+    item.NameLength = std::strlen(name);
+    FNames.append(name, item.NameLength + 1);
+    item.Folder = S_ISDIR(st.stx_mode);
+    // Links, sockets, pipes and devices are files; only regular files and links have a size.
+    item.Size = S_ISREG(st.stx_mode) || S_ISLNK(st.stx_mode) ? st.stx_size : 0;
+    item.Times[0] = CreateSeconds(st);
+    item.Times[1] = st.stx_atime.tv_sec;
+    item.Times[2] = st.stx_mtime.tv_sec;
+    item.Dev = makedev(st.stx_dev_major, st.stx_dev_minor);
+    item.Ino = st.stx_ino;
+    if (item.Folder) {
+        const bool known = st.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT;
+        item.OtherVolume =
+            FVolume->IsOtherVolume(item.Dev, st.stx_attributes & STATX_ATTR_MOUNT_ROOT, known);
+    }
+    FItems.push_back(item);
+}
+
+TDataInfo* TFolderReader::Store(TEntryArena& arena, TDataInfo& folder) const {
+    if (FItems.empty())
+        return nullptr; // an empty folder keeps no block (memcpy must not see a null pointer)
+    char* names = nullptr;
+    TDataInfo* block = arena.AllocateBlock(FItems.size(), FNames.size(), &names);
+    std::memcpy(names, FNames.data(), FNames.size());
+    folder.FChildren = block;
+    folder.FChildCount = std::uint32_t(FItems.size()) & TDataInfo::MaxChildren;
+    for (std::size_t i = 0; i < FItems.size(); ++i) {
+        const TListedItem& item = FItems[i];
+        TDataInfo& entry = block[i];
+        entry.FParent = &folder;
+        entry.FName = names + item.NameOffset;
+        entry.FSize = item.Size;
+        entry.FIsFolder = item.Folder;
+        entry.FHasTimes = true;
+        for (int t = 0; t < 3; ++t)
+            entry.SetTime(t, item.Times[t]);
+    }
+    return block;
+}
+
+} // namespace quorvex

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "uScanTypes.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quorvex {
+
+class TDataInfo;
+class TEntryArena;
+class TVolumeGuard;
+
+/// One item of a folder listing, as statx described it.
+struct TListedItem {
+    std::size_t NameOffset; ///< into TFolderReader::Names(), NUL-terminated there
+    std::size_t NameLength;
+    std::uint64_t Size;
+    std::int64_t Times[3]; ///< create, access, write: Unix seconds
+    std::uint64_t Dev, Ino;
+    bool Folder;
+    bool OtherVolume; ///< a folder that is the mount point of another volume
+};
+
+/// Lists one open folder with getdents64 and examines every item with statx relative to the
+/// folder's descriptor, never following a link. The caller drives it one item at a time, so
+/// it can stop between two items.
+class TFolderReader {
+public:
+    TFolderReader();
+    ~TFolderReader();
+    TFolderReader(const TFolderReader&) = delete;
+    TFolderReader& operator=(const TFolderReader&) = delete;
+
+    /// Starts the listing of `fd` (still owned by the caller); forgets the previous one.
+    void Start(int fd, TVolumeGuard& volume);
+    /// Reads and examines the next item; false at the end of the listing or on an error.
+    /// An item that vanished or could not be examined is left out.
+    bool Next();
+
+    const std::vector<TListedItem>& Items() const { return FItems; }
+    const std::string& Names() const { return FNames; }
+    /// errno of a failing listing call, 0 when the listing ended normally.
+    int ListError() const { return FListError; }
+    /// True when an item could not be examined for lack of permission.
+    bool Denied() const { return FDenied; }
+
+    /// Makes the items read so far the children of `folder`: one block of `arena`, in
+    /// listing order, with names, sizes and times (no groups yet). Returns the first child;
+    /// nullptr when there is none.
+    TDataInfo* Store(TEntryArena& arena, TDataInfo& folder) const;
+
+private:
+    bool Fill();
+    void Examine(const char* name);
+
+    int FFd = -1;
+    TVolumeGuard* FVolume = nullptr;
+    std::unique_ptr<char[]> FBuffer;
+    long FGot = 0, FPos = 0;
+    int FListError = 0;
+    bool FDenied = false;
+    std::vector<TListedItem> FItems;
+    std::string FNames;
+};
+
+/// The problem a failing call's errno stands for.
+EScanProblem ProblemOfError(int error);
+
+} // namespace quorvex

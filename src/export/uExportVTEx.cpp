@@ -1,0 +1,236 @@
+#include "uExportVTEx.h"
+
+#include "uExportFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <clocale>
+#include <cstring>
+#include <locale.h>
+#include <stdexcept>
+#include <vector>
+#include <xlsxwriter.h>
+
+namespace fs = std::filesystem;
+
+namespace quorvex {
+
+QString ColumnLetter(const QString& number) {
+    bool ok = false;
+    const int n = number.toInt(&ok);
+    if (!ok || n <= 0)
+        return number;
+    if (n <= 26)
+        return QChar(char16_t(64 + n));
+    if (n % 26 != 0)
+        return QString(QChar(char16_t(64 + n / 26))) + QChar(char16_t(64 + n % 26));
+    return QString(QChar(char16_t(63 + n / 26))) + u'Z';
+}
+
+bool FitsExcelList(const TExportView& view) {
+    return view.EntryCount() <= MaxExcelListEntries;
+}
+
+namespace {
+
+std::string Utf8(QStringView text) {
+    std::string bytes;
+    AppendUtf8(bytes, text);
+    return bytes;
+}
+
+// The workbook is XML inside: control characters other than tab and line breaks cannot stand
+// in it (libxlsxwriter would write them as _xHHHH_ codes, which readers disagree on).
+bool IsControl(QChar c) {
+    return c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r';
+}
+
+std::string CellBytes(const QString& text) {
+    if (std::none_of(text.begin(), text.end(), IsControl))
+        return Utf8(text);
+    QString kept = text;
+    std::replace_if(kept.begin(), kept.end(), IsControl, QChar(0xFFFD));
+    return Utf8(kept);
+}
+
+// Whole numbers go in as numbers, as the spreadsheet application reads such a text; anything
+// else (sizes with units, dates, names) stays text. 15 digits are exact in a double.
+bool IsWholeNumber(QStringView text) {
+    if (text.startsWith(u'-'))
+        text = text.mid(1);
+    if (text.isEmpty() || text.size() > 15 || (text.size() > 1 && text[0] == u'0'))
+        return false;
+    for (const QChar c : text)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
+
+qsizetype CharCount(QStringView text) {
+    qsizetype count = text.size();
+    for (const QChar c : text)
+        count -= c.isLowSurrogate() ? 1 : 0;
+    return count;
+}
+
+// A sheet name the application accepts: none of []:*?/\, at most 31 characters.
+QString SheetName(const QString& name) {
+    QString valid = name;
+    for (QChar& c : valid)
+        if (QStringView(u"[]:*?/\\").contains(c))
+            c = u'_';
+    valid = valid.left(31);
+    if (!valid.isEmpty() && valid.back().isHighSurrogate())
+        valid.chop(1);
+    return valid.isEmpty() ? QStringLiteral("Sheet") : valid;
+}
+
+// The C locale on this thread for the lifetime of the object: libxlsxwriter formats column
+// widths and numbers with the C library, which would follow the user's decimal comma.
+class TCLocaleScope {
+public:
+    TCLocaleScope() : FC(newlocale(LC_ALL_MASK, "C", locale_t(nullptr))), FOld(uselocale(FC)) {}
+    ~TCLocaleScope() {
+        uselocale(FOld);
+        freelocale(FC);
+    }
+    TCLocaleScope(const TCLocaleScope&) = delete;
+    TCLocaleScope& operator=(const TCLocaleScope&) = delete;
+
+private:
+    locale_t FC;
+    locale_t FOld;
+};
+
+} // namespace
+
+struct TWorkbook::TImpl {
+    explicit TImpl(const fs::path& target)
+        : Target(target), Sibling(target), TempFolder(Sibling.Path().parent_path().string()) {}
+
+    TCLocaleScope Locale;
+    fs::path Target;
+    TSiblingFile Sibling;
+    std::string TempFolder;
+    lxw_workbook* Book = nullptr;
+    lxw_format* Title = nullptr;
+    lxw_format* Cell = nullptr;
+
+    void Write(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t col, const QString& text) {
+        if (text.isEmpty())
+            worksheet_write_blank(sheet, row, col, Cell);
+        else if (IsWholeNumber(text))
+            worksheet_write_number(sheet, row, col, text.toDouble(), Cell);
+        else
+            worksheet_write_string(sheet, row, col, CellBytes(text).c_str(), Cell);
+    }
+    lxw_worksheet* NewSheet(const QString& name);
+};
+
+TWorkbook::TWorkbook(const fs::path& target) : F(std::make_unique<TImpl>(target)) {
+    F->Sibling.Close(); // libxlsxwriter opens the file by its name
+    // Rows are written top to bottom, each once: constant memory keeps large sheets cheap.
+    // libxlsxwriter does not check the writes of its temporary files; kept beside the target,
+    // on its file system, a full disk that cuts them short also stops the workbook itself.
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = F->TempFolder.empty() ? nullptr : F->TempFolder.data();
+    F->Book = workbook_new_opt(F->Sibling.Path().c_str(), &options);
+    if (!F->Book)
+        throw std::runtime_error("Cannot write '" + target.string() + "': out of memory");
+    F->Title = workbook_add_format(F->Book);
+    format_set_bold(F->Title);
+    format_set_align(F->Title, LXW_ALIGN_CENTER);
+    format_set_align(F->Title, LXW_ALIGN_VERTICAL_CENTER);
+    F->Cell = workbook_add_format(F->Book);
+    format_set_border(F->Cell, LXW_BORDER_THIN);
+}
+
+TWorkbook::~TWorkbook() {
+    if (F->Book)
+        lxw_workbook_free(F->Book);
+}
+
+lxw_worksheet* TWorkbook::TImpl::NewSheet(const QString& name) {
+    const QString base = SheetName(name);
+    QString unique = base;
+    for (int n = 2; workbook_get_worksheet_by_name(Book, Utf8(unique).c_str()); ++n) {
+        const QString suffix = QStringLiteral(" (%1)").arg(n);
+        unique = base.left(31 - suffix.size()) + suffix;
+    }
+    lxw_worksheet* sheet = workbook_add_worksheet(Book, Utf8(unique).c_str());
+    if (!sheet)
+        throw std::runtime_error("Cannot add the sheet '" + name.toStdString() + "'");
+    return sheet;
+}
+
+void TWorkbook::AddSheet(const QString& name, const QString& title, const TExportView& view,
+                         qsizetype maxEntries) {
+    lxw_worksheet* sheet = F->NewSheet(name);
+    const int columns = view.ColumnCount();
+    const std::string titleBytes = Utf8(title);
+    if (columns > 1)
+        worksheet_merge_range(sheet, 0, 0, 0, lxw_col_t(columns - 1), titleBytes.c_str(), F->Title);
+    else
+        worksheet_write_string(sheet, 0, 0, titleBytes.c_str(), F->Title);
+
+    std::vector<qsizetype> widths(std::size_t(columns), 0);
+    auto put = [&](lxw_row_t row, int column, const QString& text) {
+        F->Write(sheet, row, lxw_col_t(column), text);
+        widths[std::size_t(column)] = std::max(widths[std::size_t(column)], CharCount(text));
+    };
+    for (int c = 0; c < columns; ++c)
+        put(1, c, view.Caption(c));
+    lxw_row_t row = 2;
+    view.Walk([&](const TExportRow& entry) {
+        if (qsizetype(row - 2) >= maxEntries)
+            return false;
+        for (int c = 0; c < columns; ++c)
+            put(row, c, entry.CellText(c));
+        ++row;
+        return true;
+    });
+    for (int c = 0; c < columns; ++c)
+        if (const qsizetype chars = widths[std::size_t(c)]; chars > 0)
+            worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c),
+                                 double(std::min<qsizetype>(chars + 1, 255)), nullptr);
+}
+
+void TWorkbook::Save() {
+    errno = 0;
+    const lxw_error error = workbook_close(F->Book);
+    const int reason = errno;
+    F->Book = nullptr;
+    if (error != LXW_NO_ERROR) {
+        std::string text = "Cannot write '" + F->Target.string() + "': " + lxw_strerror(error);
+        if (reason != 0)
+            text += std::string(" (") + std::strerror(reason) + ")";
+        throw std::runtime_error(text);
+    }
+    F->Sibling.Commit();
+}
+
+void WriteVTExcel(const TExportView& view, const fs::path& path) {
+    if (!FitsExcelList(view))
+        throw std::length_error(ExcelRangeMessage);
+    TWorkbook book(path);
+    book.AddSheet(QStringLiteral("Sheet1"), GetPathTitle(path), view, MaxExcelListEntries);
+    book.Save();
+}
+
+void FillReportSheet(TWorkbook& book, const TExportView& view, const QString& title) {
+    try {
+        book.AddSheet(title, title, view, MaxReportSheetEntries);
+    } catch (const std::exception&) {
+        // One view that fails must not cost the report the views after it.
+    }
+}
+
+void WriteVTsExcel(const TReportList& list, const fs::path& path) {
+    TWorkbook book(path);
+    for (const TReportItem& item : list)
+        FillReportSheet(book, *item.View, item.Title);
+    book.Save();
+}
+
+} // namespace quorvex

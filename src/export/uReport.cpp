@@ -1,0 +1,195 @@
+#include "uReport.h"
+
+#include "uExportVTEx.h"
+#include "uMain.h"
+#include "uReportDocs.h"
+#include "uWaitForm.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+namespace quorvex {
+
+// ---- Writers ---------------------------------------------------------------------------------
+
+namespace {
+
+template <typename TWrite>
+bool Generate(EExportFormat format, const TSaveStep& save, TWrite&& write) {
+    const QString path = save(format);
+    if (path.isEmpty())
+        return false;
+    TWaitScope wait(QStringLiteral("Generate Report.."));
+    TCursorScope hourglass;
+    write(FilePath(path));
+    return true;
+}
+
+} // namespace
+
+bool ExportVTsToHtml(const TReportList& list, const TSaveStep& save) {
+    return Generate(EExportFormat::Html, save, [&](const auto& path) { WriteVTsHtml(list, path); });
+}
+
+bool ExportVTsToText(const TReportList& list, const QString& separator, const TSaveStep& save) {
+    return Generate(EExportFormat::Text, save,
+                    [&](const auto& path) { WriteVTsText(list, separator, path); });
+}
+
+bool ExportVTsToCsv(const TReportList& list, const TSaveStep& save) {
+    return Generate(EExportFormat::Csv, save, [&](const auto& path) { WriteVTsCsv(list, path); });
+}
+
+bool ExportVTsToXml(const TReportList& list, const TSaveStep& save) {
+    return Generate(EExportFormat::Xml, save, [&](const auto& path) { WriteVTsXml(list, path); });
+}
+
+bool ExportVTsToExcel(const TReportList& list, const TSaveStep& save) {
+    return Generate(EExportFormat::Excel, save,
+                    [&](const auto& path) { WriteVTsExcel(list, path); });
+}
+
+// ---- Icons -----------------------------------------------------------------------------------
+
+namespace {
+
+// A page with a folded corner and a coloured band naming the format.
+QPixmap FormatIcon(const char* tag, const QColor& colour) {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPolygonF page({{6, 1.5}, {21, 1.5}, {27.5, 8}, {27.5, 30.5}, {6, 30.5}});
+    p.setPen(QPen(QColor(120, 120, 120), 1));
+    p.setBrush(Qt::white);
+    p.drawPolygon(page);
+    p.setBrush(QColor(220, 220, 220));
+    p.drawPolygon(QPolygonF({{21, 1.5}, {21, 8}, {27.5, 8}}));
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    p.drawRoundedRect(QRectF(2, 15, 26, 11), 2, 2);
+    QFont font(QStringLiteral("Sans Serif"));
+    font.setPixelSize(9);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(2, 15, 26, 11), Qt::AlignCenter, QString::fromLatin1(tag));
+    return pixmap;
+}
+
+// The button's glyph: a small report page with a bar chart.
+QIcon ReportGlyph() {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setPen(QColor(110, 110, 110));
+    p.setBrush(Qt::white);
+    p.drawRect(2, 0, 11, 15);
+    const QColor bars[] = {QColor(0x21, 0x73, 0x46), QColor(0xE4, 0x4D, 0x26),
+                           QColor(0x1E, 0x66, 0xC8)};
+    const int heights[] = {5, 9, 7};
+    for (int i = 0; i < 3; ++i)
+        p.fillRect(4 + 3 * i, 13 - heights[i], 2, heights[i], bars[i]);
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+// ---- The dialog ------------------------------------------------------------------------------
+
+TFMReport::TFMReport(TBaseView* controller, QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                         Qt::WindowCloseButtonHint),
+      FSelectSaveFile(SaveDialogStep(this)), FController(controller) {
+    setObjectName(QStringLiteral("FMReport"));
+    setWindowTitle(QStringLiteral("Generate Report"));
+    setFixedSize(354, 342);
+    QFont font(QStringLiteral("Sans Serif"));
+    font.setPixelSize(11);
+    setFont(font);
+
+    Label1 = new QLabel(QStringLiteral("Select Report Content:"), this);
+    Label1->setGeometry(10, 8, 220, 16);
+    clbVTList = new QListWidget(this);
+    clbVTList->setObjectName(QStringLiteral("clbVTList"));
+    clbVTList->setGeometry(10, 26, 222, 264);
+    QFont listFont = font;
+    listFont.setPixelSize(13);
+    clbVTList->setFont(listFont);
+    for (const TReportView& view : ReportViews) {
+        auto* item = new QListWidgetItem(QString::fromLatin1(view.Title), clbVTList);
+        item->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        item->setCheckState(Qt::Unchecked);
+    }
+
+    Label2 = new QLabel(QStringLiteral("Select Format:"), this);
+    Label2->setGeometry(244, 8, 104, 16);
+    rbHtml = AddFormat("rbHtml", QStringLiteral("Html"), "HTM", QColor(0xE4, 0x4D, 0x26), 0);
+    rbExcel = AddFormat("rbExcel", QStringLiteral("Excel"), "XLS", QColor(0x21, 0x73, 0x46), 1);
+    rbTxt = AddFormat("rbTxt", QStringLiteral("Text"), "TXT", QColor(0x60, 0x7D, 0x8B), 2);
+    rbCSV = AddFormat("rbCSV", QStringLiteral("CSV"), "CSV", QColor(0x00, 0x89, 0x7B), 3);
+    rbXML = AddFormat("rbXML", QStringLiteral("XML"), "XML", QColor(0x7B, 0x1F, 0xA2), 4);
+    rbHtml->setChecked(true);
+
+    btnReport = new QPushButton(ReportGlyph(), QStringLiteral("  Generate Report Now"), this);
+    btnReport->setObjectName(QStringLiteral("btnReport"));
+    btnReport->setGeometry(10, 300, 334, 32);
+    btnReport->setAutoDefault(false);
+    connect(btnReport, &QPushButton::clicked, this, &TFMReport::btnReportClick);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+QRadioButton* TFMReport::AddFormat(const char* name, const QString& text, const char* tag,
+                                   const QColor& colour, int row) {
+    auto* button = new QRadioButton(text, this);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(244, 30 + 50 * row, 64, 32);
+    auto* icon = new QLabel(this);
+    icon->setPixmap(FormatIcon(tag, colour));
+    icon->setGeometry(310, 30 + 50 * row, 32, 32);
+    return button;
+}
+
+void TFMReport::Notice(const QString& text) {
+    QMessageBox::information(this, QStringLiteral("Quorvex"), text);
+}
+
+void TFMReport::btnReportClick() {
+    if (!FController || FController->VTLeft().TotalRowCount() == 0)
+        return Notice(QStringLiteral("Please open one directory and scan first!"));
+    TReportList list;
+    for (int i = 0; i < clbVTList->count(); ++i)
+        if (clbVTList->item(i)->checkState() == Qt::Checked)
+            list.push_back(ReportItem(*FController, std::size_t(i)));
+    if (list.empty())
+        return Notice(QStringLiteral("Please select content to generate report!"));
+    bool written = false;
+    if (rbHtml->isChecked())
+        written = ExportVTsToHtml(list, FSelectSaveFile);
+    else if (rbExcel->isChecked())
+        written = ExportVTsToExcel(list, FSelectSaveFile);
+    else if (rbTxt->isChecked())
+        written = ExportVTsToText(list, QString::fromLatin1(ReportTextSeparator), FSelectSaveFile);
+    else if (rbCSV->isChecked())
+        written = ExportVTsToCsv(list, FSelectSaveFile);
+    else if (rbXML->isChecked())
+        written = ExportVTsToXml(list, FSelectSaveFile);
+    if (written)
+        Notice(QStringLiteral("Report generated!"));
+}
+
+void ShowReportDialog(QWidget* owner) {
+    TFMReport dialog(BaseView, owner);
+    dialog.exec();
+}
+
+} // namespace quorvex

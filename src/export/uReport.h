@@ -1,0 +1,60 @@
+#pragma once
+
+#include "uExportSave.h"
+#include "uExportView.h"
+
+#include <QDialog>
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace quorvex {
+
+class TBaseView;
+
+// The report writers of the dialog: each asks the save step for a path (false when it gives
+// none), then writes the whole report with the wait window "Generate Report.." and the
+// hourglass shown, both taken down again however the writer ends.
+
+bool ExportVTsToHtml(const TReportList& list, const TSaveStep& save);
+bool ExportVTsToText(const TReportList& list, const QString& separator, const TSaveStep& save);
+bool ExportVTsToCsv(const TReportList& list, const TSaveStep& save);
+bool ExportVTsToXml(const TReportList& list, const TSaveStep& save);
+bool ExportVTsToExcel(const TReportList& list, const TSaveStep& save);
+
+/// The "Generate Report" dialog: tick views of the main window, pick a format, write them
+/// all into one file. It stays open after a report for the next one.
+class TFMReport : public QDialog {
+    Q_OBJECT
+public:
+    /// `controller` is the main window's view controller (null before it exists).
+    explicit TFMReport(TBaseView* controller, QWidget* owner = nullptr);
+
+    QLabel* Label1 = nullptr;
+    QListWidget* clbVTList = nullptr;
+    QLabel* Label2 = nullptr;
+    QRadioButton *rbHtml = nullptr, *rbExcel = nullptr, *rbTxt = nullptr, *rbCSV = nullptr,
+                 *rbXML = nullptr;
+    QPushButton* btnReport = nullptr;
+
+    /// Where the report goes: the save dialog unless a test sets another step.
+    TSaveStep FSelectSaveFile;
+
+public slots:
+    void btnReportClick();
+
+private:
+    QRadioButton* AddFormat(const char* name, const QString& text, const char* tag,
+                            const QColor& colour, int row);
+    void Notice(const QString& text);
+
+    TBaseView* FController;
+};
+
+/// Tools, "Generate Report": the dialog over BaseView, modal, owned by `owner`, freed when
+/// the user closes it.
+void ShowReportDialog(QWidget* owner);
+
+} // namespace quorvex

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "uBaseView.h"
+#include "uExportFile.h"
+#include "uExportView.h"
+
+#include <QString>
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace quorvex {
+
+/// A view of the main window that a report can hold, with its title in the report.
+struct TReportView {
+    const char* Title;
+    EView View;
+};
+
+/// The thirteen report views in the order of the report dialog, which is also the order of
+/// the sections of every report.
+extern const std::array<TReportView, 13> ReportViews;
+
+/// The text separator of the report dialog: two spaces, a comma, two spaces.
+inline constexpr char ReportTextSeparator[] = "  ,  ";
+
+/// The report item of ReportViews[index], read from the controller's model.
+TReportItem ReportItem(TBaseView& controller, std::size_t index);
+
+/// The index in ReportViews of a title ("Files - All Files") or its XML name
+/// ("Files-AllFiles"), compared without regard to case; nullopt when none matches.
+std::optional<std::size_t> FindReportView(QStringView name);
+
+/// The format named "html", "xml", "txt", "csv" or "xlsx" (any case).
+std::optional<EExportFormat> FormatByName(std::string_view name);
+/// The format of a file name's extension (".htm" and ".html" for HTML).
+std::optional<EExportFormat> FormatOfPath(const std::filesystem::path& path);
+
+// The report writers. Each view of `list` gives one section in list order; in the four text
+// formats a view without entries gives none, not even its title. The file replaces `path`
+// only once it is complete; failures throw, naming the file and the reason.
+
+/// HTML: head, heading, footer, then per section the title, "<br>" and the view's table.
+void WriteVTsHtml(const TReportList& list, const std::filesystem::path& path);
+/// Text: per section a line with the title alone, the header line and the entry lines.
+void WriteVTsText(const TReportList& list, const QString& separator,
+                  const std::filesystem::path& path);
+/// CSV: as text with the separator "," and quoted fields.
+void WriteVTsCsv(const TReportList& list, const std::filesystem::path& path);
+/// XML: per section an element named after the title holding one <file> element per
+/// top-level entry, children nested inside their parents.
+void WriteVTsXml(const TReportList& list, const std::filesystem::path& path);
+
+/// The writer of `format` (the text formats with ReportTextSeparator).
+void WriteReport(EExportFormat format, const TReportList& list, const std::filesystem::path& path);
+
+} // namespace quorvex
