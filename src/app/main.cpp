@@ -1,4 +1,5 @@
 #include "uApplication.h"
+#include "uBaseView.h"
 #include "uCommandLine.h"
 #include "uMain.h"
 #include "uShell.h"
@@ -19,7 +20,9 @@ int RunWindow(int argc, char** argv, const TCommandLine& cmd) {
     if (cmd.ConfigFile)
         form.FConfigFile = *cmd.ConfigFile;
     WaitForm = new TWaitForm(&form);
-    form.showMaximized();
+    form.showMaximized(); // the first show makes the view controller
+    if (BaseView && cmd.Threads > 0)
+        BaseView->FDataCtrl().SetScanThreads(cmd.Threads);
     if (!cmd.Folder.empty())
         QTimer::singleShot(0, &form, [&form, &cmd] { form.OpenFolder(cmd.Folder); });
     const int status = app.exec();
