@@ -41,6 +41,23 @@ struct TRecord {
 #pragma pack(pop)
 static_assert(sizeof(TRecord) == 36);
 
+// Records in blocks that never move, as an arena keeps them: no copying as they grow.
+class TRecords {
+public:
+    void Add(const TRecord& record) {
+        if (FUsed == BlockRecords || FBlocks.empty()) {
+            FBlocks.emplace_back(new TRecord[BlockRecords]);
+            FUsed = 0;
+        }
+        FBlocks.back()[FUsed++] = record;
+    }
+
+private:
+    static constexpr std::size_t BlockRecords = 1 << 16;
+    std::vector<std::unique_ptr<TRecord[]>> FBlocks;
+    std::size_t FUsed = 0;
+};
+
 // A listed folder that stays open until its last sub-folder has been opened.
 struct TOpenFolder {
     int Fd;
@@ -75,7 +92,7 @@ public:
 private:
     std::uint64_t Work() {
         std::unique_ptr<char[]> buffer(new char[BufferBytes]);
-        std::vector<TRecord> records;
+        TRecords records;
         std::uint64_t entries = 0;
         TTask task{};
         while (Pop(task))
@@ -83,7 +100,7 @@ private:
         return entries;
     }
 
-    std::uint64_t Folder(const TTask& task, char* buffer, std::vector<TRecord>& records) {
+    std::uint64_t Folder(const TTask& task, char* buffer, TRecords& records) {
         const int fd = task.Parent ? openat(task.Parent->Fd, task.Name, OpenFlags)
                                    : open(task.Name, OpenFlags);
         if (task.Parent && task.Parent->Waiting.fetch_sub(1) == 1) {
@@ -103,15 +120,14 @@ private:
                 pos += *reinterpret_cast<const unsigned short*>(buffer + pos + 16);
                 if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
                     continue;
-                struct statx st {};
+                struct statx st; // filled by the kernel
                 if (statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, StatxMask, &st) != 0)
                     continue;
                 ++entries;
                 if (FRecord)
-                    records.push_back(
-                        {st.stx_size,
-                         {st.stx_btime.tv_sec, st.stx_atime.tv_sec, st.stx_mtime.tv_sec},
-                         std::uint32_t(std::strlen(name))});
+                    records.Add({st.stx_size,
+                                 {st.stx_btime.tv_sec, st.stx_atime.tv_sec, st.stx_mtime.tv_sec},
+                                 std::uint32_t(std::strlen(name))});
                 if (S_ISDIR(st.stx_mode)) {
                     subFolders.push_back(listed->Names.size());
                     listed->Names.append(name, std::strlen(name) + 1);

@@ -3,7 +3,7 @@
 # ratios to the walker on 2 threads and on its best thread count.
 #
 # Uses from the caller: bin, tree, empty, repeat, work, entries, walker_threads, as_root,
-# median, value, field and reference (the default scan's in-process median).
+# median and value.
 # shellcheck shell=bash disable=SC2154
 
 trows=()
@@ -33,38 +33,86 @@ verdict() {
         printf "  %-58s %5.2f x  %s\n", n, r, r <= 1.15 ? "PASS" : "MISS"}'
 }
 
-threads_table() {
-    local t s at2="" best="" best_threads="" rss base
+# configs: what each table times, one word each: walker:T (the limit walker on T threads),
+# record:T (the walker keeping records) and quorvex:T (quorvex_bench_scan, T = 0 the default).
+configs() {
+    local t two=0
     for t in $walker_threads; do
-        "$bin/quorvex_limit_walker" --repeat "$repeat" --threads "$t" "$tree" >"$work/walker.txt"
-        s=$(value "$work/walker.txt" "median seconds")
-        trow "limit walker, nothing kept" "$t" "$s"
-        if [ "$t" = 2 ]; then at2=$s; fi
-        if [ -z "$best" ] || less "$s" "$best"; then best=$s best_threads=$t; fi
+        echo "walker:$t"
+        if [ "$t" = 2 ]; then two=1; fi
     done
-    if [ -z "$at2" ]; then
-        "$bin/quorvex_limit_walker" --repeat "$repeat" --threads 2 "$tree" >"$work/walker.txt"
-        at2=$(value "$work/walker.txt" "median seconds")
-        trow "limit walker, nothing kept" 2 "$at2"
-    fi
-    "$bin/quorvex_limit_walker" --repeat "$repeat" --threads 2 --record "$tree" >"$work/walker.txt"
-    rss=$(value "$work/walker.txt" "peak rss bytes")
-    base=$("$bin/quorvex_limit_walker" --repeat 1 --threads 2 --record "$empty" |
+    if ((!two)); then echo walker:2; fi
+    echo record:2 quorvex:1 quorvex:2 quorvex:0
+}
+
+# run_config CONFIG: one run of CONFIG on the tree, its figures on stdout.
+run_config() {
+    local t=${1#*:}
+    case "$1" in
+    walker:*) "$bin/quorvex_limit_walker" --repeat 1 --threads "$t" "$tree" ;;
+    record:*) "$bin/quorvex_limit_walker" --repeat 1 --threads "$t" --record "$tree" ;;
+    quorvex:*) "$bin/quorvex_bench_scan" --repeat 1 --threads "$t" "$tree" ;;
+    esac
+}
+
+# rounds [cold]: $repeat rounds, each running every configuration once (after dropping the
+# page cache when asked), so that load from elsewhere falls on all of them alike. Keeps
+# each run's figures in $work/run.CONFIG.ROUND.
+rounds() {
+    local r c
+    for ((r = 0; r < repeat; ++r)); do
+        for c in $(configs); do
+            if [ "${1:-}" = cold ]; then drop_caches; fi
+            run_config "$c" >"$work/run.$c.$r"
+        done
+    done
+}
+
+# med CONFIG KEY: the median of KEY over the rounds of CONFIG.
+med() {
+    local r
+    for ((r = 0; r < repeat; ++r)); do value "$work/run.$1.$r" "$2"; done | median
+}
+
+# table TITLE: the rows of every configuration after rounds(); sets at2 and best.
+table() {
+    local c t s name best_threads=""
+    at2="" best=""
+    for c in $(configs); do
+        t=${c#*:}
+        s=$(med "$c" "median seconds")
+        case "$c" in
+        walker:*)
+            trow "limit walker, nothing kept" "$t" "$s"
+            if [ "$t" = 2 ]; then at2=$s; fi
+            if [ -z "$best" ] || less "$s" "$best"; then best=$s best_threads=$t; fi
+            ;;
+        record:*)
+            trow "limit walker, 36-byte records" "$t" "$s" "$(med "$c" "peak rss bytes" |
+                awk -v e="$record_base" -v n="$entries" '{printf "%.1f", ($1 - e) / n}')"
+            ;;
+        quorvex:*)
+            name=""
+            if [ "$t" = 0 ]; then name=" (default)" t=auto; fi
+            trow "quorvex scan$name" "$t" "$(med "$c" "scan seconds")"
+            trow "quorvex scan+sums$name" "$t" "$s"
+            ;;
+        esac
+    done
+    print_trows "$1" "$at2" "$best" "$best_threads"
+    best_label=$best_threads
+}
+
+threads_table() {
+    record_base=$("$bin/quorvex_limit_walker" --repeat 1 --threads 2 --record "$empty" |
         awk -F': +' '$1 == "peak rss bytes" {print $2}')
-    trow "limit walker, 36-byte records" 2 "$(value "$work/walker.txt" "median seconds")" \
-        "$(awk -v p="$rss" -v e="$base" -v c="$entries" 'BEGIN {printf "%.1f", (p - e) / c}')"
-    for t in 1 2; do
-        "$bin/quorvex_bench_scan" --repeat "$repeat" --threads "$t" "$tree" >"$work/q$t.txt"
-        trow "quorvex scan" "$t" "$(value "$work/q$t.txt" "scan seconds")"
-        trow "quorvex scan+sums" "$t" "$(value "$work/q$t.txt" "median seconds")"
-    done
-    trow "quorvex scan (default)" auto "$(field "scan seconds")"
-    trow "quorvex scan+sums (default)" auto "$reference"
-    print_trows "Threads, warm cache: quorvex against the limit walker" "$at2" "$best" \
-        "$best_threads"
+    rounds
+    table "Threads, warm cache: quorvex against the limit walker ($repeat rounds)"
     echo "Targets (at most 1.15 x):"
-    verdict "quorvex scan+sums, default threads / limit walker@2" "$reference" "$at2"
-    verdict "quorvex scan alone, default threads / limit walker@2" "$(field "scan seconds")" "$at2"
+    verdict "quorvex scan+sums, default threads / limit walker@2" \
+        "$(med quorvex:0 "median seconds")" "$at2"
+    verdict "quorvex scan alone, default threads / limit walker@2" \
+        "$(med quorvex:0 "scan seconds")" "$at2"
 }
 
 drop_caches() {
@@ -72,39 +120,10 @@ drop_caches() {
     as_root sh -c 'echo 3 > /proc/sys/vm/drop_caches'
 }
 
-# cold KEY... -- CMD...: runs CMD $repeat times, each after dropping the page cache, and
-# prints the median of each KEY of its output, space-separated.
-cold() {
-    local keys=() key i
-    while [ "$1" != -- ]; do keys+=("$1"); shift; done
-    shift
-    for ((i = 0; i < repeat; ++i)); do
-        drop_caches
-        "$@" >"$work/cold.$i"
-    done
-    for key in "${keys[@]}"; do
-        for ((i = 0; i < repeat; ++i)); do value "$work/cold.$i" "$key"; done | median
-    done | paste -sd ' '
-}
-
 cold_table() {
-    local t s scan total at2="" best="" best_threads=""
-    for t in $walker_threads; do
-        s=$(cold "median seconds" -- "$bin/quorvex_limit_walker" --repeat 1 --threads "$t" "$tree")
-        trow "limit walker, nothing kept" "$t" "$s"
-        if [ "$t" = 2 ]; then at2=$s; fi
-        if [ -z "$best" ] || less "$s" "$best"; then best=$s best_threads=$t; fi
-    done
-    at2=${at2:-$best}
-    for t in 1 2 0; do
-        read -r scan total < <(cold "scan seconds" "median seconds" -- \
-            "$bin/quorvex_bench_scan" --repeat 1 --threads "$t" "$tree")
-        if [ "$t" = 0 ]; then t=auto; fi
-        trow "quorvex scan" "$t" "$scan"
-        trow "quorvex scan+sums" "$t" "$total"
-    done
-    print_trows "Threads, page cache dropped before every run ($repeat runs each)" "$at2" \
-        "$best" "$best_threads"
+    rounds cold
+    table "Threads, page cache dropped before every run ($repeat rounds)"
     echo "Target (at most 1.15 x):"
-    verdict "quorvex scan+sums, default threads / limit walker@$best_threads" "$total" "$best"
+    verdict "quorvex scan+sums, default threads / limit walker@$best_label" \
+        "$(med quorvex:0 "median seconds")" "$best"
 }
