@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <stdexcept>
 #include <system_error>
@@ -53,18 +54,24 @@ void LoadRange(const std::vector<TRangeItem>& items, const std::string& aboveLas
 } // namespace
 
 TDataCtrl::TDataCtrl() : FNow(SystemNowMs) {}
+
+TDataInfo* TDataCtrl::NewRoot(const std::string& path) {
+    char* name = nullptr;
+    TDataInfo* root = FArena.AllocateBlock(1, path.size() + 1, &name);
+    std::memcpy(name, path.c_str(), path.size() + 1);
+    root->SetName(name);
+    root->SetFlag(TDataInfo::FolderFlag, true);
+    return root;
+}
 TDataCtrl::~TDataCtrl() = default;
 
 void TDataCtrl::ScanFolder(const std::string& path, IScanObserver* observer) {
-    if (!FRoot)
-        FRoot = std::make_unique<TDataInfo>();
-    FArena.Clear();
+    FRoot = FCurrentRoot = nullptr;
+    FArena.Reset();
+    FRegion.Clear();
     FProblems.clear();
     FCancelled = false;
-    FRootPath = path;
-    *FRoot = TDataInfo();
-    FRoot->FName = FRootPath.c_str();
-    FRoot->FIsFolder = 1;
+    FRoot = NewRoot(path);
     FEntryCount = 1;
     const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
@@ -135,7 +142,7 @@ void TDataCtrl::ClassifyEntry(TDataInfo& entry) const {
 void TDataCtrl::ReclassifyAll() {
     if (!FRoot)
         return;
-    for (TDataInfo* e = FRoot.get(); e; e = NextInPreOrder(e, FRoot.get()))
+    for (TDataInfo* e = FRoot; e; e = NextInPreOrder(e, FRoot))
         ClassifyEntry(*e);
 }
 

@@ -63,7 +63,7 @@ public:
     /// The most threads the default uses.
     static int DefaultScanThreads();
 
-    TDataInfo* Root() const { return FRoot.get(); }
+    TDataInfo* Root() const { return FRoot; }
     TDataInfo* CurrentRoot() const { return FCurrentRoot; }
 
     // ---- Grouping and sums -----------------------------------------------------------------
@@ -100,12 +100,13 @@ public:
     std::int64_t NowMilliseconds() const { return FNow(); }
 
 private:
+    TDataInfo* NewRoot(const std::string& path);
     std::int32_t AgeGroup(bool hasTime, std::int64_t seconds, std::int64_t nowMs) const;
 
-    std::unique_ptr<TDataInfo> FRoot;
-    std::string FRootPath;
+    TEntryRegion FRegion; // before everything that points into it
+    TEntryArena FArena{FRegion};
+    TDataInfo* FRoot = nullptr;
     TDataInfo* FCurrentRoot = nullptr;
-    TEntryArena FArena;
     std::vector<TScanProblem> FProblems;
     bool FCancelled = false;
     std::uint64_t FEntryCount = 0;

@@ -31,7 +31,7 @@ std::string_view ExtensionOf(std::string_view name) {
 
 std::string TDataInfo::FullPath() const {
     std::vector<const TDataInfo*> chain;
-    for (const TDataInfo* e = this; e; e = e->FParent)
+    for (const TDataInfo* e = this; e; e = e->Parent())
         chain.push_back(e);
     std::string path(chain.back()->Name());
     for (auto it = chain.rbegin() + 1; it != chain.rend(); ++it)
@@ -44,17 +44,17 @@ std::string TDataInfo::FileSize() const {
 }
 
 std::string_view TDataInfo::Ext() const {
-    return FIsFolder || IsScanRoot() ? std::string_view() : ExtensionOf(Name());
+    return IsFolder() || IsScanRoot() ? std::string_view() : ExtensionOf(Name());
 }
 
 std::string TDataInfo::CreateTime() const {
-    return FHasTimes ? DateTimeText(Time(0)) : std::string();
+    return HasTimes() ? DateTimeText(Time(0)) : std::string();
 }
 std::string TDataInfo::AccessTime() const {
-    return FHasTimes ? DateTimeText(Time(1)) : std::string();
+    return HasTimes() ? DateTimeText(Time(1)) : std::string();
 }
 std::string TDataInfo::WriteTime() const {
-    return FHasTimes ? DateTimeText(Time(2)) : std::string();
+    return HasTimes() ? DateTimeText(Time(2)) : std::string();
 }
 
 std::string TDataInfo::NameLength() const {
@@ -66,12 +66,14 @@ std::uint32_t TDataInfo::NameChars() const {
 }
 
 void TDataInfo::SetTime(int which, std::int64_t unixSeconds) {
-    constexpr std::int64_t bias = std::int64_t(1) << 39;
-    // Beyond +-17,000 years is a corrupt time stamp; keep the nearest representable moment.
+    constexpr std::int64_t bias = std::int64_t(1) << (TimeBits - 1);
+    // Beyond +-2,000 years is a corrupt time stamp; keep the nearest representable moment.
     const std::int64_t clamped = std::clamp(unixSeconds, -bias, bias - 1);
     const auto stored = std::uint64_t(clamped + bias);
     FTimeLow[which] = std::uint32_t(stored);
-    FTimeHigh[which] = std::uint8_t(stored >> 32);
+    const int shift = 5 * which;
+    FTimeHigh = std::uint16_t((FTimeHigh & ~(TimeHighMask << shift)) |
+                              (std::uint16_t(stored >> 32) & TimeHighMask) << shift);
 }
 
 void TDataInfo::SetGroup(int slot, std::int32_t group) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "uEntryArena.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -9,7 +11,6 @@
 namespace quorvex {
 
 class TDataInfo;
-class TEntryArena;
 
 /// The children of one entry, in the order in which the scanner found them. The entries are
 /// owned by the engine's arena (they live exactly as long as the scan that made them); a list
@@ -40,6 +41,11 @@ class TDataInfo {
 public:
     static constexpr std::int32_t NoGroup = -1;
 
+    TDataInfo() = default;
+    // Entries refer to each other by distance: a copy elsewhere would point at strangers.
+    TDataInfo(const TDataInfo&) = delete;
+    TDataInfo& operator=(const TDataInfo&) = delete;
+
     // ---- The texts the views show ------------------------------------------------------
     std::string FileName() const { return std::string(Name()); }
     /// Parent's path, a "/" unless it already ends in one, and the name; the scan root's
@@ -60,10 +66,14 @@ public:
     std::string NameLength() const;
 
     // ---- Numbers -----------------------------------------------------------------------
-    std::string_view Name() const { return FName; }
+    std::string_view Name() const { return NameBytes(); }
+    /// The name as NUL-terminated bytes, for system calls.
+    const char* NameBytes() const {
+        return FName ? reinterpret_cast<const char*>(this) + FName : "";
+    }
     std::string_view Ext() const;
     std::uint64_t Size() const { return FSize; }
-    bool HasTimes() const { return FHasTimes; }
+    bool HasTimes() const { return FFlags & HasTimesFlag; }
     /// Seconds since the Unix epoch (whole seconds); meaningful when HasTimes().
     std::int64_t CreateSeconds() const { return Time(0); }
     std::int64_t AccessSeconds() const { return Time(1); }
@@ -71,12 +81,14 @@ public:
     /// Characters of the name (UTF-8 code points, an invalid byte counting as one).
     std::uint32_t NameChars() const;
 
-    std::uint8_t IsFolder() const { return std::uint8_t(FIsFolder); }
-    bool IsScanRoot() const { return FParent == nullptr; }
-    TDataInfo* Parent() const { return FParent; }
-    TDataList Children() const { return {FChildren, FChildCount}; }
+    std::uint8_t IsFolder() const { return FFlags & FolderFlag; }
+    bool IsScanRoot() const { return FParent == 0; }
+    TDataInfo* Parent() const { return FParent ? Near(FParent) : nullptr; }
+    TDataList Children() const;
     /// Position of this entry in its parent's children (0 for the root), in constant time.
-    std::uint32_t Row() const { return FParent ? std::uint32_t(this - FParent->FChildren) : 0; }
+    std::uint32_t Row() const {
+        return FParent ? std::uint32_t(this - Near(FParent)->FirstChild()) : 0;
+    }
 
     std::int32_t SizeGroup() const { return Group(0); }
     std::int32_t CreateGroup() const { return Group(1); }
@@ -95,38 +107,66 @@ private:
     friend class TEntryArena;
     enum EGroupSlot : std::uint8_t { gsSize, gsCreate, gsAccess, gsWrite, gsNameLength };
     static constexpr std::uint8_t NoGroupStored = 0xFF;
-    // No file system holds a billion entries in one folder.
-    static constexpr std::uint32_t MaxChildren = (1u << 30) - 1;
+
+    static constexpr std::uint8_t FolderFlag = 1, HasTimesFlag = 2;
+    // Times are 37-bit seconds, biased so that about 2,000 years either side of 1970 fit.
+    static constexpr int TimeBits = 37;
+    static constexpr std::uint16_t TimeHighMask = (1u << (TimeBits - 32)) - 1;
 
     std::int64_t Time(int which) const {
-        return std::int64_t(std::uint64_t(std::uint8_t(FTimeHigh[which])) << 32 | FTimeLow[which]) -
-               (std::int64_t(1) << 39);
+        const std::uint64_t high = FTimeHigh >> (5 * which) & TimeHighMask;
+        return std::int64_t(high << 32 | FTimeLow[which]) - (std::int64_t(1) << (TimeBits - 1));
     }
     void SetTime(int which, std::int64_t unixSeconds);
     std::int32_t Group(int slot) const {
         return FGroups[slot] == NoGroupStored ? NoGroup : std::int32_t(FGroups[slot]);
     }
     void SetGroup(int slot, std::int32_t group);
+    void SetFlag(std::uint8_t flag, bool on) {
+        FFlags = std::uint8_t(on ? FFlags | flag : FFlags & ~flag);
+    }
 
-    TDataInfo* FParent = nullptr;
-    TDataInfo* FChildren = nullptr; // first of a contiguous block of FChildCount entries
-    const char* FName = "";         // NUL-terminated bytes as the kernel gave them
+    // Parent and children are kept as distances in units of 8 bytes, the name as a distance
+    // in bytes: every entry of a scan lies in one region of at most 16 GiB, and a name in
+    // its entry's block. 0 means none (nothing is its own parent, child or name).
+    static constexpr std::ptrdiff_t Unit = 8;
+    TDataInfo* Near(std::int32_t distance) const {
+        return const_cast<TDataInfo*>(reinterpret_cast<const TDataInfo*>(
+            reinterpret_cast<const char*>(this) + std::ptrdiff_t(distance) * Unit));
+    }
+    std::int32_t DistanceTo(const TDataInfo* other) const {
+        return std::int32_t(
+            (reinterpret_cast<const char*>(other) - reinterpret_cast<const char*>(this)) / Unit);
+    }
+    TDataInfo* FirstChild() const { return FChildren ? Near(FChildren) : nullptr; }
+    void SetParent(const TDataInfo& parent) { FParent = DistanceTo(&parent); }
+    void SetChildren(const TDataInfo* first) { FChildren = first ? DistanceTo(first) : 0; }
+    void SetName(const char* name) {
+        FName = std::int32_t(name - reinterpret_cast<const char*>(this));
+    }
+
     std::uint64_t FSize = 0;
-    // Times as 40-bit seconds, biased so that about 17,000 years either side of 1970 fit.
+    std::int32_t FParent = 0;
+    std::int32_t FChildren = 0; // first of a contiguous block; the arena keeps its count
+    std::int32_t FName = 0;     // NUL-terminated bytes as the kernel gave them
     std::uint32_t FTimeLow[3] = {0, 0, 0};
-    std::uint32_t FChildCount : 30 = 0;
-    std::uint32_t FIsFolder : 1 = 0;
-    std::uint32_t FHasTimes : 1 = 0;
-    std::uint8_t FTimeHigh[3] = {0x80, 0x80, 0x80};
+    // The five high bits of each time; the defaults make every time 0.
+    std::uint16_t FTimeHigh = 0x10 | 0x10 << 5 | 0x10 << 10;
+    std::uint8_t FFlags = 0;
     std::uint8_t FGroups[5] = {NoGroupStored, NoGroupStored, NoGroupStored, NoGroupStored,
                                NoGroupStored};
 };
 
 // Millions of entries stay in memory for a whole run: every byte here is paid per entry.
-static_assert(sizeof(TDataInfo) == 56, "TDataInfo changed size: check the per-entry memory budget");
+static_assert(sizeof(TDataInfo) == 40, "TDataInfo changed size: check the per-entry memory budget");
 
 inline TDataInfo* TDataList::end() const {
     return FFirst + FCount;
+}
+
+inline TDataList TDataInfo::Children() const {
+    TDataInfo* first = FirstChild();
+    return first ? TDataList(first, TEntryArena::BlockCount(first)) : TDataList();
 }
 
 /// A pattern for selecting entries: an empty text, NoGroup and IsFolder 2 mean "any value".

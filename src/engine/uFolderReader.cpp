@@ -125,16 +125,15 @@ TDataInfo* TFolderReader::Store(TEntryArena& arena, TDataInfo& folder) const {
     char* names = nullptr;
     TDataInfo* block = arena.AllocateBlock(FItems.size(), FNames.size(), &names);
     std::memcpy(names, FNames.data(), FNames.size());
-    folder.FChildren = block;
-    folder.FChildCount = std::uint32_t(FItems.size()) & TDataInfo::MaxChildren;
+    folder.SetChildren(block);
     for (std::size_t i = 0; i < FItems.size(); ++i) {
         const TListedItem& item = FItems[i];
         TDataInfo& entry = block[i];
-        entry.FParent = &folder;
-        entry.FName = names + item.NameOffset;
+        entry.SetParent(folder);
+        entry.SetName(names + item.NameOffset);
         entry.FSize = item.Size;
-        entry.FIsFolder = item.Folder;
-        entry.FHasTimes = true;
+        entry.FFlags =
+            std::uint8_t((item.Folder ? TDataInfo::FolderFlag : 0) | TDataInfo::HasTimesFlag);
         for (int t = 0; t < 3; ++t)
             entry.SetTime(t, item.Times[t]);
     }

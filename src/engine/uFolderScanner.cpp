@@ -56,7 +56,7 @@ void TFolderScanner::EnterNext(TFrame& top) {
     const std::size_t level = FStack.size() - 1;
     const TPending next = FPending[top.Next++];
     const int parentFd = EnsureFd(level);
-    int fd = parentFd < 0 ? -1 : openat(parentFd, next.Folder->FName, OpenFlags);
+    int fd = parentFd < 0 ? -1 : openat(parentFd, next.Folder->NameBytes(), OpenFlags);
     const int error = parentFd < 0 ? ENOENT : errno;
     if (FStack[level].Next == FStack[level].End && FStack[level].Fd >= 0) {
         // Nothing more to open here: free the descriptor now, so a deep chain of single
@@ -127,7 +127,7 @@ int TFolderScanner::EnsureFd(std::size_t level) {
         ++FOpenFds;
     }
     for (std::size_t k = from + 1; k <= level; ++k) {
-        const int fd = openat(FStack[k - 1].Fd, FStack[k].Folder->FName, OpenFlags);
+        const int fd = openat(FStack[k - 1].Fd, FStack[k].Folder->NameBytes(), OpenFlags);
         struct stat st {};
         if (fd < 0 || fstat(fd, &st) != 0 || st.st_dev != FStack[k].Dev ||
             st.st_ino != FStack[k].Ino) {

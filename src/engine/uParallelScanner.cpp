@@ -64,10 +64,7 @@ TParallelScanner::TParallelScanner(const TDataCtrl& ctrl, TEntryArena& arena,
       FHandles(MaxKeptFds) {}
 
 TParallelScanner::~TParallelScanner() {
-    JoinWorkers();
-    // The entries stay with the engine.
-    for (const auto& worker : FWorkers)
-        FArena.Adopt(worker->Arena);
+    JoinWorkers(); // the entries stay in the engine's region
 }
 
 bool TParallelScanner::Run(TDataInfo& root, int rootFd, const std::string& rootPath) {

@@ -50,12 +50,12 @@ int TParallelScanner::TWorker::Open(TScanJob& job, int& error) {
     TScanJob& parent = *job.Parent;
     int fd = -1;
     if (const int at = TFolderHandles::Borrow(parent); at >= 0) {
-        fd = openat(at, job.Folder->Name().data(), OpenFlags);
+        fd = openat(at, job.Folder->NameBytes(), OpenFlags);
         error = errno;
         TFolderHandles::Return(parent);
     } else {
         const int reached = Reach(parent);
-        fd = reached < 0 ? -1 : openat(reached, job.Folder->Name().data(), OpenFlags);
+        fd = reached < 0 ? -1 : openat(reached, job.Folder->NameBytes(), OpenFlags);
         error = reached < 0 ? ENOENT : errno;
         if (reached >= 0)
             FScan.FHandles.Keep(parent, reached); // for the parent's other sub-folders
@@ -82,7 +82,7 @@ int TParallelScanner::TWorker::Reach(TScanJob& target) {
     // when they still need it, so their next sub-folder does not walk again.
     int fd = -1;
     for (auto it = FChain.rbegin(); it != FChain.rend(); ++it) {
-        const int next = openat(fd >= 0 ? fd : at, (*it)->Folder->Name().data(), OpenFlags);
+        const int next = openat(fd >= 0 ? fd : at, (*it)->Folder->NameBytes(), OpenFlags);
         if (fd >= 0) {
             Pass(**(it - 1), fd);
         } else {

@@ -27,7 +27,7 @@ struct TParallelScanner::TFound {
 class TParallelScanner::TWorker {
 public:
     TWorker(TParallelScanner& scan, const TVolumeGuard& volume)
-        : FScan(scan), FVolume(volume), FThread([this] { Main(); }) {}
+        : Arena(scan.FArena.Region()), FScan(scan), FVolume(volume), FThread([this] { Main(); }) {}
     void Join() {
         if (FThread.joinable())
             FThread.join();

@@ -14,8 +14,10 @@ namespace fs = std::filesystem;
 
 namespace quorvex::test {
 
-TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "quorvex-test-XXXXXX").string();
+TempDir::TempDir() : TempDir(fs::temp_directory_path()) {}
+
+TempDir::TempDir(const fs::path& parent) {
+    std::string pattern = (parent / "quorvex-test-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
         throw std::system_error(errno, std::generic_category(), "mkdtemp");
     FPath = pattern;

@@ -12,6 +12,8 @@ namespace quorvex::test {
 class TempDir {
 public:
     TempDir();
+    /// A new folder inside `parent`; throws std::system_error when none can be made.
+    explicit TempDir(const std::filesystem::path& parent);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
