@@ -127,8 +127,7 @@ std::int32_t TDataCtrl::AgeGroup(bool hasTime, std::int64_t seconds, std::int64_
     return std::int32_t(FAgeThresholds.size());
 }
 
-void TDataCtrl::ClassifyEntry(TDataInfo& entry) const {
-    const std::int64_t now = FNow();
+void TDataCtrl::ClassifyEntry(TDataInfo& entry, std::int64_t now) const {
     const bool timed = entry.HasTimes();
     entry.SetGroup(TDataInfo::gsSize, NumericGroup(double(entry.Size()), FSizeThresholds));
     entry.SetGroup(TDataInfo::gsCreate, AgeGroup(timed, entry.CreateSeconds(), now));
@@ -142,8 +141,9 @@ void TDataCtrl::ClassifyEntry(TDataInfo& entry) const {
 void TDataCtrl::ReclassifyAll() {
     if (!FRoot)
         return;
+    const std::int64_t now = FNow();
     for (TDataInfo* e = FRoot; e; e = NextInPreOrder(e, FRoot))
-        ClassifyEntry(*e);
+        ClassifyEntry(*e, now);
 }
 
 void TDataCtrl::SetCurrentRoot(TDataInfo* folder) {

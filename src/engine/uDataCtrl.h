@@ -71,7 +71,10 @@ public:
     /// overflow sum. Throws std::length_error when a list has more than MaxGroups - 1 items.
     void LoadGroups(const TGroupRanges& ranges);
     void ClearGroups();
-    void ClassifyEntry(TDataInfo& entry) const;
+    void ClassifyEntry(TDataInfo& entry) const { ClassifyEntry(entry, FNow()); }
+    /// Classifies with ages measured at `nowMs` (a caller classifying many entries reads the
+    /// clock once).
+    void ClassifyEntry(TDataInfo& entry, std::int64_t nowMs) const;
     void ReclassifyAll();
     void SetCurrentRoot(TDataInfo* folder);
     void ResetSums();

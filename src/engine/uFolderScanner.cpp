@@ -96,15 +96,16 @@ void TFolderScanner::ReadItems(TDataInfo& folder, int fd) {
 void TFolderScanner::StoreItems(TDataInfo& folder) {
     const std::vector<TListedItem>& items = FReader.Items();
     TDataInfo* block = FReader.Store(FArena, folder);
+    const std::int64_t now = FCtrl.NowMilliseconds();
     for (std::size_t i = 0; i < items.size(); ++i) {
         const TListedItem& item = items[i];
         TDataInfo& entry = block[i];
         FBytes += item.Size;
         if (!item.Folder) {
-            FCtrl.ClassifyEntry(entry);
+            FCtrl.ClassifyEntry(entry, now);
         } else if (item.OtherVolume) {
             Problem(entry, EScanProblem::OtherVolume, 0);
-            FCtrl.ClassifyEntry(entry);
+            FCtrl.ClassifyEntry(entry, now);
         } else {
             FPending.push_back({&entry, item.Dev, item.Ino});
         }

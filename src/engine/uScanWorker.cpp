@@ -124,6 +124,7 @@ void TParallelScanner::TWorker::List(TScanJob& job, int fd) {
 void TParallelScanner::TWorker::Store(TScanJob& job, int fd) {
     const std::vector<TListedItem>& items = FReader.Items();
     TDataInfo* block = FReader.Store(Arena, *job.Folder);
+    const std::int64_t now = FScan.FCtrl.NowMilliseconds();
     std::uint64_t bytes = 0;
     FNew.clear();
     for (std::size_t i = 0; i < items.size(); ++i) {
@@ -131,11 +132,11 @@ void TParallelScanner::TWorker::Store(TScanJob& job, int fd) {
         TDataInfo& entry = block[i];
         bytes += item.Size;
         if (!item.Folder) {
-            FScan.FCtrl.ClassifyEntry(entry);
+            FScan.FCtrl.ClassifyEntry(entry, now);
         } else if (item.OtherVolume) {
             Problem(entry, *job.Folder, OrderOtherVolume + std::uint32_t(i),
                     EScanProblem::OtherVolume, 0);
-            FScan.FCtrl.ClassifyEntry(entry);
+            FScan.FCtrl.ClassifyEntry(entry, now);
         } else {
             FNew.push_back(NewJob(entry, job, item));
         }
