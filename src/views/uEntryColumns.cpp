@@ -21,10 +21,6 @@ QString FromStd(const std::string& text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
-char FoldAsciiLetter(char c) {
-    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
-}
-
 template <typename T> int Order(const T& a, const T& b) {
     return a < b ? -1 : (b < a ? 1 : 0);
 }
@@ -41,8 +37,8 @@ int CompareTimes(const TDataInfo& a, const TDataInfo& b, std::int64_t ta, std::i
 int CompareFoldedText(std::string_view a, std::string_view b) {
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
-        const auto x = static_cast<unsigned char>(FoldAsciiLetter(a[i]));
-        const auto y = static_cast<unsigned char>(FoldAsciiLetter(b[i]));
+        const auto x = FoldedByte(a[i]);
+        const auto y = FoldedByte(b[i]);
         if (x != y)
             return x < y ? -1 : 1;
     }

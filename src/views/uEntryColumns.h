@@ -59,6 +59,11 @@ int EntryCompare(const TDataInfo& a, const TDataInfo& b, int column);
 
 /// Ordinal comparison with only the letters a..z folded to upper case (no locale rules).
 int CompareFoldedText(std::string_view a, std::string_view b);
+/// A byte as CompareFoldedText compares it: a-z as A-Z, every byte unsigned.
+inline unsigned FoldedByte(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 'a' && u <= 'z' ? u - 'a' + 'A' : u;
+}
 
 /// The same for the folder tree's two columns.
 int FolderCompare(const TDataInfo& a, const TDataInfo& b, int column);

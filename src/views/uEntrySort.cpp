@@ -2,6 +2,7 @@
 
 #include "uDataInfo.h"
 #include "uEntryColumns.h"
+#include "uPathSort.h"
 
 #include <algorithm>
 #include <string>
@@ -25,10 +26,8 @@ struct TSortKey {
 std::uint64_t FoldedPrefix(std::string_view text, std::size_t from = 0) {
     std::uint64_t prefix = 0;
     for (std::size_t i = from; i < from + 8; ++i) {
-        auto c = i < text.size() ? static_cast<unsigned char>(text[i]) : 0u;
-        if (c >= 'a' && c <= 'z')
-            c = c - 'a' + 'A';
-        prefix = prefix << 8 | c; // a missing byte (0) sorts first, as the shorter text does
+        // A missing byte (0) sorts first, as the shorter text does.
+        prefix = prefix << 8 | (i < text.size() ? FoldedByte(text[i]) : 0u);
     }
     return prefix;
 }
@@ -67,8 +66,9 @@ std::uint64_t NumberOf(const TDataInfo& e, int column, bool folderTree) {
     return TimeKey(e, e.AccessSeconds());
 }
 
-// The texts a text column compares, made once per row. Paths are assembled on demand, and
-// the part that every path shares is left out: it orders nothing.
+// The texts a text column compares, made once per row. Paths (only for rows of several
+// trees) are assembled on demand, and the part that every path shares is left out: it
+// orders nothing.
 class TRowTexts {
 public:
     TRowTexts(const std::vector<TDataInfo*>& rows, int column, bool folderTree) {
@@ -107,6 +107,9 @@ private:
 
 std::vector<std::uint32_t> SortedRowPositions(const std::vector<TDataInfo*>& rows, int column,
                                               Qt::SortOrder order, bool folderTree) {
+    if (column == ecFullPath && !folderTree)
+        if (auto positions = PathSortedPositions(rows, order))
+            return std::move(*positions);
     const EKeyKind kind = KindOf(column, folderTree);
     std::vector<TRowTexts> texts;
     if (kind == EKeyKind::Text)

@@ -11,7 +11,8 @@ class TDataInfo;
 /// The positions of `rows` in the order of a header-click sort by `column`: folders before
 /// files in both directions, then the column's comparison in `order`; rows with equal keys
 /// keep their current order. `folderTree` selects the folder tree's two columns. Each row's
-/// key is made once, so a million rows sort in well under a second.
+/// key is made once, and full paths are ranked by a walk over the folders above the rows
+/// instead of being built, so a million rows sort in well under a second.
 std::vector<std::uint32_t> SortedRowPositions(const std::vector<TDataInfo*>& rows, int column,
                                               Qt::SortOrder order, bool folderTree);
 
