@@ -2,6 +2,7 @@
 
 #include "uFolderScanner.h"
 #include "uParallelScanner.h"
+#include "uTypeIndex.h"
 
 #include <algorithm>
 #include <chrono>
@@ -11,18 +12,10 @@
 #include <system_error>
 #include <thread>
 #include <unistd.h>
-#include <unordered_map>
 
 namespace quorvex {
 
 namespace {
-
-struct TTextHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const {
-        return std::hash<std::string_view>{}(text);
-    }
-};
 
 std::int64_t SystemNowMs() {
     using namespace std::chrono;
@@ -165,9 +158,9 @@ void TDataCtrl::ResetSums() {
 void TDataCtrl::AddSums(TDataList list) {
     // Type sums keep the order in which extensions are first met; the index makes finding
     // one constant time instead of a walk over every type per file.
-    std::unordered_map<std::string, std::size_t, TTextHash, std::equal_to<>> types;
+    TTypeIndex types;
     for (std::size_t i = 0; i < FFileTypeSums.Count(); ++i)
-        types.emplace(FFileTypeSums.Items(i).GroupCaption(), i);
+        types.Add(FFileTypeSums.Items(i).GroupCaption(), i);
     for (TDataInfo& top : list) {
         for (TDataInfo* e = &top; e; e = NextInPreOrder(e, &top)) {
             const std::uint64_t size = e->Size();
@@ -181,13 +174,13 @@ void TDataCtrl::AddSums(TDataList list) {
             FWriteTimeSums.Items(std::size_t(e->WriteGroup())).Add(size);
             FNameLengthSums.Items(std::size_t(e->NameLengthGroup())).Add(size);
             const std::string_view ext = e->Ext();
-            auto it = types.find(ext);
-            if (it == types.end()) {
-                const auto index = FFileTypeSums.Count();
-                FFileTypeSums.Add(std::string(ext), std::int32_t(index));
-                it = types.emplace(FFileTypeSums.Items(index).GroupCaption(), index).first;
+            std::size_t type = types.Find(ext);
+            if (type == TTypeIndex::None) {
+                type = FFileTypeSums.Count();
+                FFileTypeSums.Add(std::string(ext), std::int32_t(type));
+                types.Add(ext, type);
             }
-            FFileTypeSums.Items(it->second).Add(size);
+            FFileTypeSums.Items(type).Add(size);
         }
     }
 }

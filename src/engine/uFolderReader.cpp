@@ -18,6 +18,7 @@ namespace quorvex {
 namespace {
 
 constexpr std::size_t BufferBytes = 64 * 1024;
+constexpr std::size_t KeptItems = 1024;
 
 // The kernel's record; the NUL-terminated name follows the fixed part.
 struct TDirent64 {
@@ -62,6 +63,12 @@ void TFolderReader::Start(int fd, TVolumeGuard& volume) {
     FDenied = false;
     FItems.clear();
     FNames.clear();
+    // After a folder of thousands of items, give its buffers back instead of keeping them
+    // for the rest of the scan: each scanning thread has its own.
+    if (FItems.capacity() > KeptItems) {
+        FItems.shrink_to_fit();
+        FNames.shrink_to_fit();
+    }
 }
 
 bool TFolderReader::Fill() {
