@@ -6,7 +6,8 @@ namespace quorvex {
 
 std::uint64_t TTypeIndex::Key(std::string_view ext) {
     std::uint64_t key = 0;
-    std::memcpy(&key, ext.data(), ext.size());
+    if (!ext.empty()) // an empty view may have no data at all
+        std::memcpy(&key, ext.data(), ext.size());
     return key | std::uint64_t(ext.size() + 1) << 56;
 }
 

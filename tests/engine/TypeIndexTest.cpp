@@ -23,4 +23,5 @@ TEST(TypeIndex, EveryExtensionFindsItsOwnNumberThroughGrowth) {
         EXPECT_EQ(index.Find(exts[i]), i) << exts[i];
     for (const char* unknown : {"Txt", "abcdef", "abcdefghi", "e2000", "t"})
         EXPECT_EQ(index.Find(unknown), TTypeIndex::None) << unknown;
+    EXPECT_EQ(index.Find(std::string_view()), 0u); // a default view: no data pointer at all
 }
