@@ -3,6 +3,7 @@
 // one "name: value" line per figure, for people and for run_scan_bench.sh.
 
 #include "uDataCtrl.h"
+#include "uHeapLimit.h"
 
 #include <algorithm>
 #include <chrono>
@@ -140,6 +141,7 @@ void Print(const TOptions& options, const std::vector<double>& runs,
 } // namespace
 
 int main(int argc, char** argv) {
+    ShareHeapsBetweenThreads(); // as the program does
     const TOptions options = ParseOptions(argc, argv);
     const TGroupRanges ranges = DefaultRanges();
     std::vector<double> runs, scans, teardowns;

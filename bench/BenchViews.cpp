@@ -4,6 +4,7 @@
 // folder of about 100,000 entries. Prints the figures, then a table against the targets.
 
 #include "uBaseView.h"
+#include "uHeapLimit.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -279,6 +280,7 @@ void PrintFigures(const TOptions& options, const TFigures& f) {
 } // namespace
 
 int main(int argc, char** argv) {
+    ShareHeapsBetweenThreads(); // as the program does
     QCoreApplication app(argc, argv);
     const TOptions options = ParseOptions(argc, argv);
     // The controller writes its default configuration here.
