@@ -74,7 +74,7 @@ public:
 
 private:
     // Small, so that a thread's unused rest is small; taking one costs a lock.
-    static constexpr std::size_t ChunkBytes = std::size_t(1) << 18;
+    static constexpr std::size_t ChunkBytes = std::size_t(1) << 16;
     static constexpr std::size_t HeaderBytes = 8;
 
     TEntryRegion& FRegion;

@@ -17,7 +17,7 @@ namespace quorvex {
 
 namespace {
 
-constexpr std::size_t BufferBytes = 64 * 1024;
+constexpr std::size_t BufferBytes = 32 * 1024;
 constexpr std::size_t KeptItems = 1024;
 
 // The kernel's record; the NUL-terminated name follows the fixed part.
