@@ -74,6 +74,17 @@ med() {
     for ((r = 0; r < repeat; ++r)); do value "$work/run.$1.$r" "$2"; done | median
 }
 
+# per_entry CONFIG BASE: the median peak RSS of CONFIG's runs less BASE, per entry.
+per_entry() {
+    med "$1" "peak rss bytes" | awk -v e="$2" -v n="$entries" '{printf "%.1f", ($1 - e) / n}'
+}
+
+# empty_peak T: Quorvex's peak RSS on the empty folder with T threads (0, the default).
+empty_peak() {
+    "$bin/quorvex_bench_scan" --repeat 1 --threads "$1" "$empty" |
+        awk -F': +' '$1 == "peak rss bytes" {print $2}'
+}
+
 # table TITLE: the rows of every configuration after rounds(); sets at2 and best.
 table() {
     local c t s name best_threads=""
@@ -88,14 +99,13 @@ table() {
             if [ -z "$best" ] || less "$s" "$best"; then best=$s best_threads=$t; fi
             ;;
         record:*)
-            trow "limit walker, 36-byte records" "$t" "$s" "$(med "$c" "peak rss bytes" |
-                awk -v e="$record_base" -v n="$entries" '{printf "%.1f", ($1 - e) / n}')"
+            trow "limit walker, 36-byte records" "$t" "$s" "$(per_entry "$c" "$record_base")"
             ;;
         quorvex:*)
             name=""
             if [ "$t" = 0 ]; then name=" (default)" t=auto; fi
             trow "quorvex scan$name" "$t" "$(med "$c" "scan seconds")"
-            trow "quorvex scan+sums$name" "$t" "$s"
+            trow "quorvex scan+sums$name" "$t" "$s" "$(per_entry "$c" "$(empty_peak "${c#*:}")")"
             ;;
         esac
     done
@@ -103,16 +113,25 @@ table() {
     best_label=$best_threads
 }
 
+# memory_verdict: the engine's peak RSS growth per entry with the default threads, against
+# the target of at most 64 bytes.
+memory_verdict() {
+    per_entry quorvex:0 "$(empty_peak 0)" | awk '{
+        printf "  %-58s %5.1f B  %s\n", "quorvex engine, default threads, peak rss growth per entry",
+            $1, $1 <= 64 ? "PASS" : "MISS"}'
+}
+
 threads_table() {
     record_base=$("$bin/quorvex_limit_walker" --repeat 1 --threads 2 --record "$empty" |
         awk -F': +' '$1 == "peak rss bytes" {print $2}')
     rounds
     table "Threads, warm cache: quorvex against the limit walker ($repeat rounds)"
-    echo "Targets (at most 1.15 x):"
+    echo "Targets (at most 1.15 x; at most 64 bytes per entry):"
     verdict "quorvex scan+sums, default threads / limit walker@2" \
         "$(med quorvex:0 "median seconds")" "$at2"
     verdict "quorvex scan alone, default threads / limit walker@2" \
         "$(med quorvex:0 "scan seconds")" "$at2"
+    memory_verdict
 }
 
 drop_caches() {
@@ -123,7 +142,8 @@ drop_caches() {
 cold_table() {
     rounds cold
     table "Threads, page cache dropped before every run ($repeat rounds)"
-    echo "Target (at most 1.15 x):"
+    echo "Targets (at most 1.15 x; at most 64 bytes per entry):"
     verdict "quorvex scan+sums, default threads / limit walker@$best_label" \
         "$(med quorvex:0 "median seconds")" "$best"
+    memory_verdict
 }
