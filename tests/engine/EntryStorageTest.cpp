@@ -9,6 +9,7 @@
 #include <memory>
 #include <new>
 #include <set>
+#include <stdexcept>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -36,6 +37,9 @@ TEST(EntryArena, BlocksKeepCountsAndNamesAndAFullRegionRefuses) {
 
     // 8.36 MB of entries no longer fit beside the first chunk.
     EXPECT_THROW(arena.AllocateBlock(209000, 0, &names), std::bad_alloc);
+    // Names are found by 32-bit distances: a block past 2 GiB is refused before any memory.
+    EXPECT_THROW(arena.AllocateBlock(std::size_t(1) << 26, 0, &names), std::length_error);
+    EXPECT_THROW(arena.AllocateBlock(2, std::size_t(1) << 31, &names), std::length_error);
     region.Clear();
     arena.Reset();
     // Cleared, the region starts again where it started.
