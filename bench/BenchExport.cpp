@@ -136,8 +136,10 @@ void Run(const TOptions& options, const fs::path& out, const fs::path& config) {
     // The largest list the single-list workbook takes: the first rows of the same view.
     TEntryListModel first;
     first.SetColumns(files.Columns());
-    first.SetRows({files.Rows().begin(),
-                   files.Rows().begin() + std::min<qsizetype>(rows, MaxExcelListEntries)});
+    std::vector<TDataInfo*> firstRows;
+    for (qsizetype row = 0; row < std::min<qsizetype>(rows, MaxExcelListEntries); ++row)
+        firstRows.push_back(files.EntryAt(int(row)));
+    first.SetRows(firstRows);
     const TModelExportView part(first);
     Print(Export("workbook", part.EntryCount(), out / "files.xlsx", 2.0,
                  [&](const fs::path& f) { WriteVTExcel(part, f); }));

@@ -148,7 +148,7 @@ void TBaseView::RefreshViews() {
     // The four flat lists in one walk of the subtree.
     const TDataFilter filters[] = {FlatFilter(1, ""), FlatFilter(1, "0"), FlatFilter(0, ""),
                                    FlatFilter(0, "0")};
-    std::vector<TDataInfo*> rows[4];
+    TEntryRows rows[4];
     for (TDataInfo* e = start; e; e = NextInPreOrder(e, start))
         for (std::size_t f = 0; f < 4; ++f)
             if (MatchesFilter(*e, &filters[f]))

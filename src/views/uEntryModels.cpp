@@ -73,14 +73,14 @@ bool TEntryModel::Before(const TDataInfo& a, const TDataInfo& b, int column,
 // ---- TEntryListModel -----------------------------------------------------------------------
 
 void TEntryListModel::Fill(TDataInfo* start, const TDataFilter* filter) {
-    std::vector<TDataInfo*> rows;
+    TEntryRows rows;
     for (TDataInfo* e = start; e; e = NextInPreOrder(e, start))
         if (MatchesFilter(*e, filter))
             rows.push_back(e);
     SetRows(std::move(rows));
 }
 
-void TEntryListModel::SetRows(std::vector<TDataInfo*> rows) {
+void TEntryListModel::SetRows(TEntryRows rows) {
     beginResetModel();
     FRows = std::move(rows);
     FChecked.assign(FCheckable ? FRows.size() : 0, false);
@@ -110,7 +110,7 @@ void TEntryListModel::RemoveRowsAt(std::vector<int> rows) {
     std::sort(rows.begin(), rows.end(), std::greater<>());
     for (const int row : rows) {
         beginRemoveRows({}, row, row);
-        FRows.erase(FRows.begin() + row);
+        FRows.erase(std::size_t(row));
         if (FCheckable)
             FChecked.erase(FChecked.begin() + row);
         endRemoveRows();
@@ -142,7 +142,7 @@ Qt::ItemFlags TEntryListModel::flags(const QModelIndex& index) const {
 }
 
 void TEntryListModel::Clear() {
-    SetRows({});
+    SetRows(TEntryRows());
 }
 
 TDataInfo* TEntryListModel::Entry(const QModelIndex& index) const {
@@ -156,15 +156,13 @@ void TEntryListModel::SortRows(int column, Qt::SortOrder order) {
         SortedRowPositions(FRows, column, order, IsFolderTree());
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<std::uint32_t> newRowOf(FRows.size());
-    std::vector<TDataInfo*> sorted(FRows.size());
     std::vector<bool> checked(FChecked.size());
     for (std::size_t i = 0; i < positions.size(); ++i) {
-        sorted[i] = FRows[positions[i]];
         newRowOf[positions[i]] = std::uint32_t(i);
         if (FCheckable)
             checked[i] = FChecked[positions[i]];
     }
-    FRows = std::move(sorted);
+    FRows = FRows.Picked(positions);
     FChecked = std::move(checked);
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;

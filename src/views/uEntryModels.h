@@ -1,6 +1,7 @@
 #pragma once
 
 #include "uEntryColumns.h"
+#include "uEntryRows.h"
 #include "uSortableModel.h"
 
 #include <QVariant>
@@ -56,7 +57,7 @@ private:
     TEntryIconProvider FIcon;
 };
 
-/// A flat list: every row at the top level, one entry pointer per row.
+/// A flat list: every row at the top level, one 32-bit entry reference per row.
 class TEntryListModel : public TEntryModel {
     Q_OBJECT
 public:
@@ -65,7 +66,8 @@ public:
     /// `start` and its subtree in pre-order, keeping what `filter` accepts (nullptr: all).
     void Fill(TDataInfo* start, const TDataFilter* filter);
     /// Exactly these rows, in this order.
-    void SetRows(std::vector<TDataInfo*> rows);
+    void SetRows(TEntryRows rows);
+    void SetRows(const std::vector<TDataInfo*>& rows) { SetRows(TEntryRows(rows)); }
     void Clear() override;
 
     TDataInfo* EntryAt(int row) const { return FRows[std::size_t(row)]; }
@@ -79,7 +81,7 @@ public:
     /// Removes the rows at the given positions.
     void RemoveRowsAt(std::vector<int> rows);
     TDataInfo* Entry(const QModelIndex& index) const override;
-    const std::vector<TDataInfo*>& Rows() const { return FRows; }
+    const TEntryRows& Rows() const { return FRows; }
 
     void SortRows(int column, Qt::SortOrder order) override;
     qsizetype TotalRowCount() const override { return qsizetype(FRows.size()); }
@@ -92,7 +94,7 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
-    std::vector<TDataInfo*> FRows;
+    TEntryRows FRows;
     bool FCheckable = false;
     std::vector<bool> FChecked; // one bit per row, only for checkable lists
 };

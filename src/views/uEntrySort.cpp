@@ -2,6 +2,7 @@
 
 #include "uDataInfo.h"
 #include "uEntryColumns.h"
+#include "uEntryRows.h"
 #include "uPathSort.h"
 
 #include <algorithm>
@@ -91,11 +92,11 @@ private:
 
 // Paths (only for rows of several trees) are assembled here; the part that every path
 // shares orders nothing and is left out.
-std::vector<std::string> UnsharedPaths(const std::vector<TDataInfo*>& rows) {
+template <typename TRows> std::vector<std::string> UnsharedPaths(const TRows& rows) {
     std::vector<std::string> paths;
     paths.reserve(rows.size());
-    for (const TDataInfo* e : rows)
-        paths.push_back(e->FullPath());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        paths.push_back(rows[i]->FullPath());
     std::string_view shared = paths.empty() ? std::string_view() : paths.front();
     for (const std::string& path : paths) {
         const auto diff = std::mismatch(shared.begin(), shared.end(), path.begin(), path.end());
@@ -107,8 +108,9 @@ std::vector<std::string> UnsharedPaths(const std::vector<TDataInfo*>& rows) {
 }
 
 // Fills the keys and tails of a text column.
-void TextKeys(const std::vector<TDataInfo*>& rows, int column, bool folderTree,
-              std::vector<TSortKey>& keys, TTextTails& tails) {
+template <typename TRows>
+void TextKeys(const TRows& rows, int column, bool folderTree, std::vector<TSortKey>& keys,
+              TTextTails& tails) {
     const bool paths = column == ecFullPath && !folderTree;
     const std::vector<std::string> unshared =
         paths ? UnsharedPaths(rows) : std::vector<std::string>();
@@ -123,10 +125,9 @@ void TextKeys(const std::vector<TDataInfo*>& rows, int column, bool folderTree,
     tails.Finish();
 }
 
-} // namespace
-
-std::vector<std::uint32_t> SortedRowPositions(const std::vector<TDataInfo*>& rows, int column,
-                                              Qt::SortOrder order, bool folderTree) {
+template <typename TRows>
+std::vector<std::uint32_t> SortedPositions(const TRows& rows, int column, Qt::SortOrder order,
+                                           bool folderTree) {
     if (column == ecFullPath && !folderTree)
         if (auto positions = PathSortedPositions(rows, order))
             return std::move(*positions);
@@ -163,6 +164,18 @@ std::vector<std::uint32_t> SortedRowPositions(const std::vector<TDataInfo*>& row
     for (std::size_t i = 0; i < keys.size(); ++i)
         positions[i] = keys[i].Position;
     return positions;
+}
+
+} // namespace
+
+std::vector<std::uint32_t> SortedRowPositions(const std::vector<TDataInfo*>& rows, int column,
+                                              Qt::SortOrder order, bool folderTree) {
+    return SortedPositions(rows, column, order, folderTree);
+}
+
+std::vector<std::uint32_t> SortedRowPositions(const TEntryRows& rows, int column,
+                                              Qt::SortOrder order, bool folderTree) {
+    return SortedPositions(rows, column, order, folderTree);
 }
 
 } // namespace quorvex

@@ -2,6 +2,7 @@
 
 #include "uDataInfo.h"
 #include "uEntryColumns.h"
+#include "uEntryRows.h"
 
 #include <algorithm>
 #include <numeric>
@@ -49,7 +50,7 @@ int CompareTokens(const TPathToken& a, const TPathToken& b) {
 // the walk that ranks the rows' paths: equal ranks for paths that fold to the same text.
 class TPathRanks {
 public:
-    explicit TPathRanks(const std::vector<TDataInfo*>& rows) : FRowNode(rows.size()) {
+    template <typename TRows> explicit TPathRanks(const TRows& rows) : FRowNode(rows.size()) {
         FileRows(rows);
         if (FRoots != 1)
             return; // rows of several trees: no shared root to walk from
@@ -68,7 +69,7 @@ private:
         std::span<const TPathToken> Left;
     };
 
-    void FileRows(const std::vector<TDataInfo*>& rows) {
+    template <typename TRows> void FileRows(const TRows& rows) {
         const TDataInfo* lastParent = nullptr; // rows of one folder tend to come together
         std::uint32_t lastNode = NoNode;
         for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -106,7 +107,7 @@ private:
     }
 
     // Every row's token and every node's token in its parent's run of FTokens, sorted.
-    void FileTokens(const std::vector<TDataInfo*>& rows) {
+    template <typename TRows> void FileTokens(const TRows& rows) {
         FFirstToken.assign(FNodes.size() + 1, 0);
         for (const auto* parents : {&FRowNode, &FNodeParent})
             for (std::uint32_t node : *parents)
@@ -188,8 +189,9 @@ private:
 };
 
 // A counting sort on the ranks: folders first, then the ranks in `order`, ties in row order.
-std::vector<std::uint32_t> PositionsByRank(const std::vector<TDataInfo*>& rows,
-                                           const TPathRanks& ranks, Qt::SortOrder order) {
+template <typename TRows>
+std::vector<std::uint32_t> PositionsByRank(const TRows& rows, const TPathRanks& ranks,
+                                           Qt::SortOrder order) {
     const std::uint32_t count = ranks.RankCount();
     std::vector<std::uint32_t> bucket(rows.size());
     std::vector<std::uint32_t> first(2 * std::size_t(count) + 1);
@@ -205,14 +207,24 @@ std::vector<std::uint32_t> PositionsByRank(const std::vector<TDataInfo*>& rows,
     return positions;
 }
 
-} // namespace
-
-std::optional<std::vector<std::uint32_t>> PathSortedPositions(const std::vector<TDataInfo*>& rows,
-                                                              Qt::SortOrder order) {
+template <typename TRows>
+std::optional<std::vector<std::uint32_t>> PathPositions(const TRows& rows, Qt::SortOrder order) {
     const TPathRanks ranks(rows);
     if (!ranks.OneTree())
         return std::nullopt;
     return PositionsByRank(rows, ranks, order);
+}
+
+} // namespace
+
+std::optional<std::vector<std::uint32_t>> PathSortedPositions(const std::vector<TDataInfo*>& rows,
+                                                              Qt::SortOrder order) {
+    return PathPositions(rows, order);
+}
+
+std::optional<std::vector<std::uint32_t>> PathSortedPositions(const TEntryRows& rows,
+                                                              Qt::SortOrder order) {
+    return PathPositions(rows, order);
 }
 
 } // namespace quorvex
