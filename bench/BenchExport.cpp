@@ -6,6 +6,7 @@
 #include "uBaseView.h"
 #include "uExportVT.h"
 #include "uExportVTEx.h"
+#include "uHeapLimit.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -148,6 +149,7 @@ void Run(const TOptions& options, const fs::path& out, const fs::path& config) {
 } // namespace
 
 int main(int argc, char** argv) {
+    TuneHeaps(); // as the program does
     QCoreApplication app(argc, argv);
     const TOptions options = ParseOptions(argc, argv);
     const QTemporaryDir temp;
