@@ -6,7 +6,6 @@
 #include "uBaseView.h"
 #include "uExportVT.h"
 #include "uExportVTEx.h"
-#include "uHeapLimit.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -149,7 +148,6 @@ void Run(const TOptions& options, const fs::path& out, const fs::path& config) {
 } // namespace
 
 int main(int argc, char** argv) {
-    TuneHeaps(); // as the program does
     QCoreApplication app(argc, argv);
     const TOptions options = ParseOptions(argc, argv);
     const QTemporaryDir temp;

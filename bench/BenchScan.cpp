@@ -141,7 +141,7 @@ void Print(const TOptions& options, const std::vector<double>& runs,
 } // namespace
 
 int main(int argc, char** argv) {
-    TuneHeaps(); // as the program does
+    ShareHeapsBetweenThreads(); // as the program does
     const TOptions options = ParseOptions(argc, argv);
     const TGroupRanges ranges = DefaultRanges();
     std::vector<double> runs, scans, teardowns;

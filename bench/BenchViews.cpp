@@ -280,7 +280,7 @@ void PrintFigures(const TOptions& options, const TFigures& f) {
 } // namespace
 
 int main(int argc, char** argv) {
-    TuneHeaps(); // as the program does
+    ShareHeapsBetweenThreads(); // as the program does
     QCoreApplication app(argc, argv);
     const TOptions options = ParseOptions(argc, argv);
     // The controller writes its default configuration here.

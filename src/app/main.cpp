@@ -34,7 +34,7 @@ int RunWindow(int argc, char** argv, const TCommandLine& cmd) {
 } // namespace
 
 int main(int argc, char** argv) {
-    TuneHeaps();
+    ShareHeapsBetweenThreads();
     // Number and date texts follow the user's regional settings.
     std::setlocale(LC_ALL, "");
     const std::vector<std::string> args(argv + 1, argv + argc);

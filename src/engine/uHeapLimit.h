@@ -2,9 +2,9 @@
 
 namespace quorvex {
 
-/// Sets up the C library's heaps for this program: two shared by all threads instead of one
-/// each, and big blocks kept for reuse instead of handed back to the system at once. Called
-/// once by main(), before any thread.
-void TuneHeaps();
+/// Lets the scanning threads share two heaps of the C library instead of one each: a scan
+/// that waits for the disk runs up to sixteen threads, and a heap per thread costs most of a
+/// megabyte that stays until the program ends. Called once by main(), before any thread.
+void ShareHeapsBetweenThreads();
 
 } // namespace quorvex
