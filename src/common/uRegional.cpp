@@ -127,9 +127,9 @@ void AppendFormat(std::string& out, std::string_view format, const std::tm& tm,
 
 // Names and rarely used conversions go to the C library; everything numeric is written here.
 void AppendByLibrary(std::string& out, char conv, const std::tm& tm) {
-    const char spec[] = {'%', conv, '\0'};
+    const char directive[] = {'%', conv, '\0'};
     char buffer[128];
-    out.append(buffer, std::strftime(buffer, sizeof buffer, spec, &tm));
+    out.append(buffer, std::strftime(buffer, sizeof buffer, directive, &tm));
 }
 
 void AppendField(std::string& out, char conv, const std::tm& tm, const TRegionalSettings& rs) {
@@ -287,9 +287,9 @@ bool TFieldReader::ByLibrary(char conv) {
     if (conv != 'b' && conv != 'B' && conv != 'h' && conv != 'a' && conv != 'A')
         return false;
     const std::string rest(Text.substr(Pos));
-    const char spec[] = {'%', conv, '\0'};
+    const char directive[] = {'%', conv, '\0'};
     std::tm scratch{};
-    const char* end = strptime(rest.c_str(), spec, &scratch);
+    const char* end = strptime(rest.c_str(), directive, &scratch);
     if (!end)
         return false;
     if (conv != 'a' && conv != 'A')

@@ -38,14 +38,14 @@ void SetTimes(const fs::path& path, long long unixSeconds) {
         throw std::system_error(errno, std::generic_category(), "utimensat " + path.string());
 }
 
-static void WriteFile(const fs::path& path, std::string_view spec) {
+static void WriteFile(const fs::path& path, std::string_view sizeAndAge) {
     long long size = 0;
     long long age = 0;
     bool hasAge = false;
-    const auto at = spec.find('@');
-    size = std::stoll(std::string(spec.substr(0, at)));
+    const auto at = sizeAndAge.find('@');
+    size = std::stoll(std::string(sizeAndAge.substr(0, at)));
     if (at != std::string_view::npos) {
-        age = std::stoll(std::string(spec.substr(at + 1)));
+        age = std::stoll(std::string(sizeAndAge.substr(at + 1)));
         hasAge = true;
     }
     fs::create_directories(path.parent_path());
