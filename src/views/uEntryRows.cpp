@@ -35,12 +35,4 @@ TEntryRows TEntryRows::Picked(const std::vector<std::uint32_t>& positions) const
     return picked;
 }
 
-std::vector<TDataInfo*> TEntryRows::Pointers() const {
-    std::vector<TDataInfo*> pointers;
-    pointers.reserve(size());
-    for (std::size_t row = 0; row < size(); ++row)
-        pointers.push_back((*this)[row]);
-    return pointers;
-}
-
 } // namespace quorvex

@@ -23,14 +23,11 @@ public:
         return reinterpret_cast<TDataInfo*>(FAnchor + std::intptr_t(FSteps[row]) * Step);
     }
 
-    void reserve(std::size_t rows) { FSteps.reserve(rows); }
     /// Throws std::length_error for an entry too far from the first row (another scan's).
     void push_back(const TDataInfo* entry);
     void erase(std::size_t row) { FSteps.erase(FSteps.begin() + std::ptrdiff_t(row)); }
     /// The rows at `positions`, in that order.
     TEntryRows Picked(const std::vector<std::uint32_t>& positions) const;
-    /// The entries as pointers, for the sort and for callers that want them all at once.
-    std::vector<TDataInfo*> Pointers() const;
 
 private:
     static constexpr std::intptr_t Step = 8;
