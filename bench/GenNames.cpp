@@ -1,10 +1,13 @@
 #include "GenNames.h"
 
+#include "GenExtensions.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace quorvex::gentree {
 
@@ -37,6 +40,9 @@ constexpr std::array<const char*, 64> Extensions = {
     ".tar.gz", ".iso",  ".so",   ".o",   ".o",    ".bak",   ".db",  ".sqlite", ".ttf",  ".deb",
     ".exe",    ".dll",  ".conf", ".ini", ".dat",  ".class", ".jar", ".rs",     ".go",   "",
     "",        "",      "",      ""};
+
+// In the long-tail mode, the share of names that still take the table above.
+constexpr double CommonShare = 0.85;
 
 constexpr std::array<const char*, 40> Folders = {
     "src",       "include", "docs",     "Documents",    "Pictures",    "Music", "Videos",
@@ -123,10 +129,21 @@ std::string Stem(TRandom& random) {
 
 } // namespace
 
-TNameParts MakeFileName(TRandom& random) {
+TNameParts MakeFileName(TRandom& random, TExtensions extensions) {
     if (random.Chance(0.03))
         return {Pick(random, DotNames), ""};
-    return {Stem(random), Pick(random, Extensions)};
+    std::string stem = Stem(random);
+    switch (extensions) {
+    case TExtensions::Common:
+        break;
+    case TExtensions::LongTail:
+        // A real root's extensions: the frequent table for most names, the long tail after.
+        if (!random.Chance(CommonShare))
+            return MakeRareName(std::move(stem), random);
+        break;
+    }
+    // The stem is drawn before the extension, as before the long tail existed.
+    return {std::move(stem), Pick(random, Extensions)};
 }
 
 std::string MakeFolderName(TRandom& random) {

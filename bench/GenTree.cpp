@@ -1,4 +1,4 @@
-// quorvex_gentree --files N [--seed S] DIR
+// quorvex_gentree --files N [--seed S] [--extensions common|longtail] DIR
 // Writes a deterministic tree of N sparse files under DIR (created if missing, must be
 // empty) for the scan benchmark, and prints what it made.
 
@@ -20,6 +20,7 @@
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
+#include <unordered_set>
 #include <vector>
 
 namespace quorvex::gentree {
@@ -35,6 +36,7 @@ constexpr double FilesPerFolderCap = 5000; // relative weight cap: no folder tak
 struct TOptions {
     std::uint64_t Files = 0;
     std::uint64_t Seed = 1;
+    TExtensions Extensions = TExtensions::Common;
     std::string Dir;
 };
 
@@ -60,7 +62,8 @@ struct TCounts {
 }
 
 [[noreturn]] void Usage() {
-    std::fprintf(stderr, "usage: quorvex_gentree --files N [--seed S] DIR\n");
+    std::fprintf(
+        stderr, "usage: quorvex_gentree --files N [--seed S] [--extensions common|longtail] DIR\n");
     std::exit(2);
 }
 
@@ -76,6 +79,11 @@ TOptions ParseOptions(int argc, char** argv) {
                 Usage();
             (arg == "--files" ? options.Files : options.Seed) = value;
             haveFiles = haveFiles || arg == "--files";
+        } else if (arg == "--extensions" && i + 1 < argc) {
+            const std::string kind = argv[++i];
+            if (kind != "common" && kind != "longtail")
+                Usage();
+            options.Extensions = kind == "common" ? TExtensions::Common : TExtensions::LongTail;
         } else if (options.Dir.empty() && !arg.empty() && arg[0] != '-') {
             options.Dir = arg;
         } else {
@@ -85,6 +93,16 @@ TOptions ParseOptions(int argc, char** argv) {
     if (!haveFiles || options.Dir.empty() || options.Files > 0xFFFFFFF0u)
         Usage();
     return options;
+}
+
+const char* ExtensionsName(TExtensions extensions) {
+    switch (extensions) {
+    case TExtensions::Common:
+        return "common";
+    case TExtensions::LongTail:
+        return "longtail";
+    }
+    return "";
 }
 
 // A random recursive tree: each folder hangs below an earlier one. Climbing one level often
@@ -149,7 +167,8 @@ TPlan MakePlan(const TOptions& options) {
 /// not depend on the order in which folders are written.
 class TWriter {
 public:
-    TWriter(const TPlan& plan, std::uint64_t seed) : FPlan(plan), FSeed(seed) {
+    TWriter(const TPlan& plan, std::uint64_t seed, TExtensions extensions)
+        : FPlan(plan), FSeed(seed), FExtensions(extensions) {
         FNow = std::chrono::duration_cast<std::chrono::seconds>(
                    std::chrono::system_clock::now().time_since_epoch())
                    .count();
@@ -157,6 +176,9 @@ public:
     // Recursion is bounded by MaxDepth, so at most MaxDepth + 1 folders are open at once.
     void WriteFolder(int dirFd, std::uint32_t folder);
     const TCounts& Counts() const { return FCounts; }
+    /// Distinct texts after the last "." of the file names written (the engine's extension;
+    /// a dot file's name is its extension), names without a "." not counted.
+    std::size_t DistinctExtensions() const { return FExtensionsSeen.size(); }
 
 private:
     void WriteFile(int dirFd, TRandom& random);
@@ -165,8 +187,10 @@ private:
 
     const TPlan& FPlan;
     std::uint64_t FSeed;
+    TExtensions FExtensions;
     std::int64_t FNow = 0;
     TCounts FCounts;
+    std::unordered_set<std::string> FExtensionsSeen;
 };
 
 void TWriter::SetTimes(int fd, TRandom& random) const {
@@ -178,7 +202,7 @@ void TWriter::SetTimes(int fd, TRandom& random) const {
 }
 
 void TWriter::WriteFile(int dirFd, TRandom& random) {
-    const TNameParts parts = MakeFileName(random);
+    const TNameParts parts = MakeFileName(random, FExtensions);
     const std::uint64_t size = MakeFileSize(random);
     std::string name = parts.Stem + parts.Ext;
     int fd = -1;
@@ -195,6 +219,8 @@ void TWriter::WriteFile(int dirFd, TRandom& random) {
         Fail("ftruncate", name);
     SetTimes(fd, random);
     close(fd);
+    if (const auto dot = name.rfind('.'); dot != std::string::npos)
+        FExtensionsSeen.insert(name.substr(dot + 1));
     ++FCounts.Files;
     FCounts.Bytes += size;
     FCounts.EmptyFiles += size == 0;
@@ -261,7 +287,7 @@ int main(int argc, char** argv) {
         const auto start = std::chrono::steady_clock::now();
         const int rootFd = OpenEmptyFolder(options.Dir);
         const TPlan plan = MakePlan(options);
-        TWriter writer(plan, options.Seed);
+        TWriter writer(plan, options.Seed, options.Extensions);
         writer.WriteFolder(rootFd, 0);
         close(rootFd);
         const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
@@ -274,6 +300,8 @@ int main(int argc, char** argv) {
                     static_cast<unsigned long long>(c.Folders),
                     static_cast<unsigned long long>(c.EmptyFolders), c.MaxDepth);
         std::printf("apparent bytes: %llu\n", static_cast<unsigned long long>(c.Bytes));
+        std::printf("extensions:     %zu distinct (%s), names without a \".\" not counted\n",
+                    writer.DistinctExtensions(), ExtensionsName(options.Extensions));
         std::printf("seconds:        %.2f\n", seconds.count());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "quorvex_gentree: %s\n", e.what());
