@@ -2,7 +2,8 @@
 # tree, so that every benchmark measures the same tree from the same cache.
 #
 # The caller sets: here (the repository), files, seed, cache, and build (a build folder, or
-# empty for the release preset's build/release). bin is set by build_release.
+# empty for the release preset's build/release); extensions (the generator's --extensions)
+# may be left unset for "common". bin is set by build_release.
 # shellcheck shell=bash disable=SC2154
 
 as_root() {
@@ -34,9 +35,12 @@ size_label() {
     else echo "$1"; fi
 }
 
-# The tree of $files files and seed $seed in the cache.
+# The tree of $files files, seed $seed and $extensions in the cache. Common trees keep the
+# name they had before there was a choice, so trees already cached are still found.
 tree_path() {
-    echo "$cache/tree-$(size_label "$files")-seed$seed"
+    local suffix=
+    [ "${extensions:-common}" = common ] || suffix="-$extensions"
+    echo "$cache/tree-$(size_label "$files")-seed$seed$suffix"
 }
 
 # Generates into a side folder and renames it when complete, so an interrupted run never
@@ -49,6 +53,7 @@ make_tree() {
     fi
     mkdir -p "$cache"
     rm -rf "$tree.partial"
-    "$bin/quorvex_gentree" --files "$files" --seed "$seed" "$tree.partial"
+    "$bin/quorvex_gentree" --files "$files" --seed "$seed" --extensions "${extensions:-common}" \
+        "$tree.partial"
     mv "$tree.partial" "$tree"
 }
