@@ -2,7 +2,8 @@
 
 #include "uBarMarks.h"
 #include "uBaseFunction.h"
-#include "uDataInfo.h"
+#include "uChartPoints.h"
+#include "uEntryColumns.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -22,60 +23,75 @@ namespace quorvex {
 namespace {
 
 struct TPoints {
-    QStringList Captions;
+    QStringList Labels; // caption and share: the marks of the points
     std::vector<double> Values;
-    double Total = 0;
+    std::vector<QColor> Colours;
 };
 
-TPoints PointsOf(const TSumList& sums) {
+TPoints PointsOf(const TChartPoints& chart) {
     TPoints points;
-    for (const TSumInfo& sum : sums) {
-        points.Captions << QString::fromStdString(sum.GroupCaption());
-        points.Values.push_back(double(sum.TotalSize()));
-        points.Total += points.Values.back();
+    const double total = double(chart.Total);
+    for (std::size_t i = 0; i < chart.Points.size(); ++i) {
+        const TChartPoint& point = chart.Points[i];
+        const double value = double(point.Value);
+        points.Labels << PointMarkText(DisplayText(point.Caption), value, total);
+        points.Values.push_back(value);
+        points.Colours.push_back(point.IsOthers() ? OthersColor : PointColor(int(i)));
     }
     return points;
 }
 
-void Report(const TChartDoubleClick& onDoubleClick, const QStringList& captions, qsizetype index) {
-    if (onDoubleClick && index >= 0 && index < captions.size())
-        onDoubleClick(int(index), captions[index]);
+void Report(const TChartDoubleClick& onDoubleClick, qsizetype index) {
+    if (onDoubleClick && index >= 0)
+        onDoubleClick(int(index));
 }
 
-void BuildPie(QChart* chart, const TPoints& points, TChartDoubleClick onDoubleClick) {
+QPieSeries* NewPie(QChart* chart, TChartDoubleClick onDoubleClick) {
     auto* series = new QPieSeries;
-    for (std::size_t i = 0; i < points.Values.size(); ++i)
-        series->append(points.Captions[qsizetype(i)], points.Values[i]);
     series->setPieSize(0.55); // room for the outside labels
     chart->addSeries(series);
-    // Colours and labels after addSeries, which applies the theme's.
-    const QList<QPieSlice*> slices = series->slices();
-    for (qsizetype i = 0; i < slices.size(); ++i) {
-        const double value = points.Values[std::size_t(i)];
-        QPieSlice* slice = slices[i];
-        slice->setLabel(PointMarkText(points.Captions[i], value, points.Total));
-        slice->setColor(PointColor(int(i)));
-        slice->setBorderColor(Qt::white);
-        slice->setLabelVisible(points.Total > 0 && value / points.Total >= ThinSliceShare);
-    }
     QObject::connect(series, &QPieSeries::doubleClicked, series,
-                     [series, captions = points.Captions, onDoubleClick](QPieSlice* slice) {
-                         Report(onDoubleClick, captions, series->slices().indexOf(slice));
+                     [series, onDoubleClick](QPieSlice* slice) {
+                         Report(onDoubleClick, series->slices().indexOf(slice));
                      });
+    return series;
 }
 
-QCategoryAxis* MakeSizeAxis(double maxValue) {
+void UpdatePie(QPieSeries* series, const TPoints& points) {
+    const qsizetype count = qsizetype(points.Values.size());
+    while (series->count() > count)
+        series->remove(series->slices().constLast());
+    while (series->count() < count)
+        series->append(QString(), 0);
+    double total = 0;
+    for (double value : points.Values)
+        total += value;
+    const QList<QPieSlice*> slices = series->slices();
+    for (qsizetype i = 0; i < count; ++i) {
+        const double value = points.Values[std::size_t(i)];
+        QPieSlice* slice = slices[i];
+        slice->setValue(value);
+        slice->setLabel(points.Labels[i]);
+        slice->setColor(points.Colours[std::size_t(i)]);
+        slice->setBorderColor(Qt::white);
+        slice->setLabelVisible(total > 0 && value / total >= ThinSliceShare);
+    }
+}
+
+QCategoryAxis* MakeSizeAxis() {
     auto* axis = new QCategoryAxis;
     axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     axis->setStartValue(0);
     QFont font = axis->labelsFont();
     font.setPointSizeF(7.5);
     axis->setLabelsFont(font);
-    SetSizeAxisRange(axis, maxValue);
     return axis;
 }
 
-void AddBarAxes(QChart* chart, QBarSeries* series, double maxValue) {
+QBarSeries* NewBars(QChart* chart, TChartDoubleClick onDoubleClick) {
+    auto* series = new QBarSeries;
+    series->setBarWidth(0.9);
+    chart->addSeries(series);
     // One unnamed category holds every bar; the bars themselves carry the captions.
     auto* categories = new QBarCategoryAxis;
     categories->append(QStringLiteral(" "));
@@ -83,34 +99,42 @@ void AddBarAxes(QChart* chart, QBarSeries* series, double maxValue) {
     categories->setGridLineVisible(false);
     chart->addAxis(categories, Qt::AlignBottom);
     series->attachAxis(categories);
-    QCategoryAxis* sizes = MakeSizeAxis(maxValue);
+    QCategoryAxis* sizes = MakeSizeAxis();
     chart->addAxis(sizes, Qt::AlignLeft);
     series->attachAxis(sizes);
-    new TBarMarks(chart, series, sizes);
-}
-
-void BuildBar(QChart* chart, const TPoints& points, TChartDoubleClick onDoubleClick) {
-    auto* series = new QBarSeries;
-    series->setBarWidth(0.9);
-    for (std::size_t i = 0; i < points.Values.size(); ++i) {
-        auto* set = new QBarSet(
-            PointMarkText(points.Captions[qsizetype(i)], points.Values[i], points.Total));
-        set->append(points.Values[i]);
-        series->append(set);
-    }
-    chart->addSeries(series);
-    const QList<QBarSet*> sets = series->barSets();
-    for (qsizetype i = 0; i < sets.size(); ++i) {
-        sets[i]->setColor(PointColor(int(i)));
-        sets[i]->setBorderColor(PointColor(int(i)).darker(125));
-    }
-    if (!points.Values.empty())
-        AddBarAxes(chart, series, *std::max_element(points.Values.begin(), points.Values.end()));
     // Every bar is a set of its own: the set, not the category, names the point.
     QObject::connect(series, &QBarSeries::doubleClicked, series,
-                     [series, captions = points.Captions, onDoubleClick](int, QBarSet* set) {
-                         Report(onDoubleClick, captions, series->barSets().indexOf(set));
+                     [series, onDoubleClick](int, QBarSet* set) {
+                         Report(onDoubleClick, series->barSets().indexOf(set));
                      });
+    return series;
+}
+
+void UpdateBars(QChart* chart, QBarSeries* series, const TPoints& points) {
+    const qsizetype count = qsizetype(points.Values.size());
+    while (series->count() > count)
+        series->remove(series->barSets().constLast());
+    while (series->count() < count) {
+        auto* set = new QBarSet(QString());
+        set->append(0);
+        series->append(set);
+    }
+    const QList<QBarSet*> sets = series->barSets();
+    for (qsizetype i = 0; i < count; ++i) {
+        const QColor colour = points.Colours[std::size_t(i)];
+        sets[i]->setLabel(points.Labels[i]);
+        sets[i]->replace(0, points.Values[std::size_t(i)]);
+        sets[i]->setColor(colour);
+        sets[i]->setBorderColor(colour.darker(125));
+    }
+    auto* sizes = qobject_cast<QCategoryAxis*>(chart->axes(Qt::Vertical).value(0));
+    delete BarMarksOf(chart); // one mark per bar: made anew, as few as the points
+    if (!sizes)
+        return;
+    SetSizeAxisRange(sizes,
+                     count ? *std::max_element(points.Values.begin(), points.Values.end()) : 0.0);
+    if (count)
+        new TBarMarks(chart, series, sizes);
 }
 
 } // namespace
@@ -124,17 +148,29 @@ void ClearChart(QChart* chart) {
     }
 }
 
-void BuildChart(QChart* chart, const TSumList& sums, EChartKind kind,
+void BuildChart(QChart* chart, const TChartPoints& chartPoints, EChartKind kind,
                 TChartDoubleClick onDoubleClick) {
-    ClearChart(chart);
-    const TPoints points = PointsOf(sums);
+    const TPoints points = PointsOf(chartPoints);
+    QAbstractSeries* current = chart->series().size() == 1 ? chart->series().front() : nullptr;
     switch (kind) {
-    case EChartKind::Pie:
-        BuildPie(chart, points, std::move(onDoubleClick));
+    case EChartKind::Pie: {
+        auto* pie = qobject_cast<QPieSeries*>(current);
+        if (!pie) {
+            ClearChart(chart);
+            pie = NewPie(chart, std::move(onDoubleClick));
+        }
+        UpdatePie(pie, points);
         break;
-    case EChartKind::Bar:
-        BuildBar(chart, points, std::move(onDoubleClick));
+    }
+    case EChartKind::Bar: {
+        auto* bars = qobject_cast<QBarSeries*>(current);
+        if (!bars) {
+            ClearChart(chart);
+            bars = NewBars(chart, std::move(onDoubleClick));
+        }
+        UpdateBars(chart, bars, points);
         break;
+    }
     }
 }
 

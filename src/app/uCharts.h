@@ -11,13 +11,15 @@
 
 namespace quorvex {
 
-class TSumList;
+struct TChartPoints;
 
 enum class EChartKind { Pie, Bar };
 
-/// Called with the index of the double-clicked point (its sum's position in the list) and
-/// the sum's caption.
-using TChartDoubleClick = std::function<void(int pointIndex, const QString& label)>;
+/// Called with the index of the double-clicked point in its TChartPoints.
+using TChartDoubleClick = std::function<void(int pointIndex)>;
+
+/// The colour of the "Others" point: grey, apart from every group's colour.
+inline const QColor OthersColor{0x9a, 0x9a, 0x9a};
 
 /// Pie slices below this share of the total keep their slice but not their label: the labels
 /// of thin slices pile up on each other.
@@ -26,11 +28,13 @@ inline constexpr double ThinSliceShare = 0.03;
 /// Removes the chart's series, axes and bar marks (an empty chart).
 void ClearChart(QChart* chart);
 
-/// Replaces the chart's series and axes with one series of `kind`, owned by the chart: one
-/// point per sum in list order (value: total size in bytes, label: caption), each in its own
-/// colour and marked with its label and its share of the total. A bar chart has one bar set
-/// per sum, so every bar has its own colour and legend entry. Legend visibility is kept.
-void BuildChart(QChart* chart, const TSumList& sums, EChartKind kind,
+/// Shows `points` in the chart's one series of `kind` (value: bytes, label: caption), each
+/// point in its own colour and marked with its label and its share of the total. A bar chart
+/// has one bar set per point, so every bar has its own colour and legend entry. The series,
+/// its slices or bar sets and the axes are updated in place; they are made (and
+/// `onDoubleClick` connected) only when the chart holds no series of `kind` yet. Legend
+/// visibility is kept.
+void BuildChart(QChart* chart, const TChartPoints& points, EChartKind kind,
                 TChartDoubleClick onDoubleClick);
 
 /// The look of every group chart: no title, white plot area on a blue-to-white background.

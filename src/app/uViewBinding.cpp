@@ -1,12 +1,13 @@
 #include "uViewBinding.h"
 
-#include "uCharts.h"
+#include "uGroupCharts.h"
 #include "uMain.h"
 #include "uShell.h"
 
 #include <QChartView>
 #include <QHeaderView>
 #include <QTreeView>
+#include <tuple>
 
 namespace quorvex {
 
@@ -68,13 +69,20 @@ TViewBinding::TViewBinding(TMainForm& form, TBaseView& view, TEntryIcons& icons)
         {form.VTFileAll, EView::VTFileAll},     {form.VTFileEmpty, EView::VTFileEmpty}};
     for (const auto& [tree, id] : entryViews)
         BindEntryView(tree, view.EntryView(id), view);
-    FCharts = {{EView::VTFolderSize, form.chFolderPie, form.chFolderBar},
-               {EView::VTFileSize, form.chFilePie, form.chFileBar},
-               {EView::VTAgeCreate, form.chAgeCreatePie, form.chAgeCreateBar},
-               {EView::VTAgeWrite, form.chAgeWritePie, form.chAgeWriteBar},
-               {EView::VTAgeAccess, form.chAgeAccessPie, form.chAgeAccessBar},
-               {EView::VTType, form.chTypePie, form.chTypeBar},
-               {EView::VTName, form.chNamePie, form.chNameBar}};
+    std::vector<TGroupCharts::TChart> charts;
+    const std::tuple<EView, QChartView*, QChartView*> pairs[] = {
+        {EView::VTFolderSize, form.chFolderPie, form.chFolderBar},
+        {EView::VTFileSize, form.chFilePie, form.chFileBar},
+        {EView::VTAgeCreate, form.chAgeCreatePie, form.chAgeCreateBar},
+        {EView::VTAgeWrite, form.chAgeWritePie, form.chAgeWriteBar},
+        {EView::VTAgeAccess, form.chAgeAccessPie, form.chAgeAccessBar},
+        {EView::VTType, form.chTypePie, form.chTypeBar},
+        {EView::VTName, form.chNamePie, form.chNameBar}};
+    for (const auto& [table, pie, bar] : pairs) {
+        charts.push_back({table, pie, EChartKind::Pie});
+        charts.push_back({table, bar, EChartKind::Bar});
+    }
+    FCharts = std::make_unique<TGroupCharts>(view, std::move(charts));
     const std::pair<QTreeView*, EView> groupViews[] = {{form.VTFolderSize, EView::VTFolderSize},
                                                        {form.VTFileSize, EView::VTFileSize},
                                                        {form.VTAgeCreate, EView::VTAgeCreate},
@@ -85,10 +93,10 @@ TViewBinding::TViewBinding(TMainForm& form, TBaseView& view, TEntryIcons& icons)
     for (const auto& [tree, id] : groupViews)
         BindGroupView(tree, id);
     connect(&view, &TBaseView::ViewsRefreshed, this, [this] {
-        RebuildCharts();
+        FCharts->Refresh();
         ShowSummary();
     });
-    connect(&view, &TBaseView::ViewsCleared, this, &TViewBinding::ClearCharts);
+    connect(&view, &TBaseView::ViewsCleared, FCharts.get(), &TGroupCharts::Clear);
 }
 
 TViewBinding::~TViewBinding() {
@@ -97,7 +105,7 @@ TViewBinding::~TViewBinding() {
           FForm.VTFileEmpty, FForm.VTFolderSize, FForm.VTFileSize, FForm.VTAgeCreate,
           FForm.VTAgeWrite, FForm.VTAgeAccess, FForm.VTType, FForm.VTName})
         tree->setModel(nullptr);
-    ClearCharts();
+    FCharts->Clear();
 }
 
 void TViewBinding::BindGroupView(QTreeView* tree, EView table) {
@@ -112,24 +120,6 @@ void TViewBinding::BindGroupView(QTreeView* tree, EView table) {
         if (tree->currentIndex().isValid())
             FView.GroupDblClick(table, tree->currentIndex().row());
     });
-}
-
-void TViewBinding::RebuildCharts() {
-    for (const TChartPair& pair : FCharts) {
-        const TSumList& sums = FView.SumsOf(pair.Table);
-        const EView table = pair.Table;
-        auto drill = [this, table](int point, const QString& label) {
-            FView.ChartDblClick(table, point, label);
-        };
-        BuildChart(pair.Pie->chart(), sums, EChartKind::Pie, drill);
-        BuildChart(pair.Bar->chart(), sums, EChartKind::Bar, drill);
-    }
-}
-
-void TViewBinding::ClearCharts() {
-    for (const TChartPair& pair : FCharts)
-        for (QChartView* chart : {pair.Pie, pair.Bar})
-            ClearChart(chart->chart());
 }
 
 void TViewBinding::ShowSummary() {

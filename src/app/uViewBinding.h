@@ -3,7 +3,7 @@
 #include "uBaseView.h"
 
 #include <QObject>
-#include <vector>
+#include <memory>
 
 class QChartView;
 class QTreeView;
@@ -11,6 +11,7 @@ class QTreeView;
 namespace quorvex {
 
 class TEntryIcons;
+class TGroupCharts;
 class TMainForm;
 
 /// Puts an entry model into a tree view: columns as the model describes them (width, display
@@ -29,21 +30,15 @@ public:
     /// Takes the models out of the views, so the controller can go first.
     ~TViewBinding() override;
 
-private:
-    struct TChartPair {
-        EView Table;
-        QChartView* Pie;
-        QChartView* Bar;
-    };
+    TGroupCharts& Charts() { return *FCharts; }
 
+private:
     void BindGroupView(QTreeView* tree, EView table);
-    void RebuildCharts();
-    void ClearCharts();
     void ShowSummary();
 
     TMainForm& FForm;
     TBaseView& FView;
-    std::vector<TChartPair> FCharts;
+    std::unique_ptr<TGroupCharts> FCharts;
 };
 
 } // namespace quorvex

@@ -210,9 +210,8 @@ TDataFilter TBaseView::GroupFilter(EView groupView, int row) const {
     return DrillDownFilter(groupView, sum.GroupIndex(), sum.GroupCaption());
 }
 
-TDataFilter TBaseView::ChartFilter(EView groupView, int point, const QString& label) const {
-    GroupSlot(groupView);
-    return DrillDownFilter(groupView, point, label.toStdString());
+TChartPoints TBaseView::ChartPoints(EView groupView) {
+    return SelectChartPoints(SumsOf(groupView), ChartPointLimit, groupView == EView::VTType);
 }
 
 void TBaseView::GroupDblClick(EView groupView, int row) {
@@ -221,10 +220,28 @@ void TBaseView::GroupDblClick(EView groupView, int row) {
     ShowReport(GroupFilter(groupView, row));
 }
 
-void TBaseView::ChartDblClick(EView groupView, int point, const QString& label) {
-    if (point < 0)
+void TBaseView::ChartDblClick(EView groupView, int point) {
+    const TChartPoints chart = ChartPoints(groupView);
+    if (point < 0 || std::size_t(point) >= chart.Points.size())
         return;
-    ShowReport(ChartFilter(groupView, point, label));
+    const TSumList& sums = SumsOf(groupView);
+    const std::vector<std::uint32_t>& positions = chart.Points[std::size_t(point)].Sums;
+    if (positions.size() == 1) { // the same report as the group's table row
+        const TSumInfo& sum = sums.Items(positions.front());
+        ShowReport(DrillDownFilter(groupView, sum.GroupIndex(), sum.GroupCaption()));
+        return;
+    }
+    if (!FEngine->Root() || !FReportHandler)
+        return;
+    const TGroupSelection selection(EGrouping(GroupSlot(groupView)), sums, positions);
+    std::vector<TDataInfo*> rows;
+    TDataInfo* top = FEngine->CurrentRoot();
+    for (TDataInfo* e = top; e; e = NextInPreOrder(e, top))
+        if (selection.Contains(*e))
+            rows.push_back(e);
+    const std::unique_ptr<TEntryListModel> list = NewReportList(true);
+    list->SetRows(rows);
+    FReportHandler(*list);
 }
 
 std::unique_ptr<TEntryListModel> TBaseView::NewReportList(bool withIcons) const {

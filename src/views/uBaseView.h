@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uChartPoints.h"
 #include "uDataCtrl.h"
 #include "uEntryModels.h"
 #include "uGroupModel.h"
@@ -82,12 +83,15 @@ public:
     /// click) and stores the new state in the view's header state.
     void HeaderClick(TSortableModel& view, int column, Qt::MouseButton button);
 
-    /// The filter of a group's drill-down: the group row `row` of a group view, or the
-    /// chart point `point` (whose label is `label`) of that view's charts.
+    /// The filter of a group's drill-down: the group row `row` of a group view.
     TDataFilter GroupFilter(EView groupView, int row) const;
-    TDataFilter ChartFilter(EView groupView, int point, const QString& label) const;
     void GroupDblClick(EView groupView, int row);
-    void ChartDblClick(EView groupView, int point, const QString& label);
+    /// The points of the charts of a group view: the largest groups and "Others" (the type
+    /// charts largest first).
+    TChartPoints ChartPoints(EView groupView);
+    /// The drill-down of point `point` of `ChartPoints(groupView)`: the entries of its group,
+    /// or of every group that "Others" folds.
+    void ChartDblClick(EView groupView, int point);
 
     /// The entries of the current folder's subtree that `filter` accepts, handed to the
     /// report handler; nothing before the first scan.

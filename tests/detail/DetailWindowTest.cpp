@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <sys/stat.h>
@@ -222,7 +223,12 @@ void DetailWindowTest::drillDownsOpenTheDetailWindow() {
     emit Form->VTType->doubleClicked(Form->VTType->currentIndex());
     QCOMPARE(Probe.Names, QStringList{"b.TXT"});
     Probe.Next();
-    BaseView->ChartDblClick(EView::VTType, 0, QString()); // the empty extension: every file
+    const TChartPoints points = BaseView->ChartPoints(EView::VTType);
+    const auto noExtension = std::find_if(points.Points.begin(), points.Points.end(),
+                                          [](const TChartPoint& p) { return p.Caption.empty(); });
+    QVERIFY(noExtension != points.Points.end());
+    // The empty extension: every file.
+    BaseView->ChartDblClick(EView::VTType, int(noExtension - points.Points.begin()));
     QCOMPARE(Probe.Names.size(), 3);
 }
 

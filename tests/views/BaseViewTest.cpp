@@ -229,9 +229,12 @@ void BaseViewTest::drillDownsListTheGroupsEntries() {
     v.GroupDblClick(EView::VTType, int(captions.indexOf("TXT")));
     QCOMPARE(listed, QStringList{Path(f, "a/y.TXT")});
 
-    v.ChartDblClick(EView::VTFileSize, 0, "0~10KB");
+    v.ChartDblClick(EView::VTFileSize, 0); // "0~10KB"
     QCOMPARE(listed.size(), 6);
-    v.ChartDblClick(EView::VTType, 0, "txt");
+    const TChartPoints typePoints = v.ChartPoints(EView::VTType);
+    for (std::size_t point = 0; point < typePoints.Points.size(); ++point)
+        if (typePoints.Points[point].Caption == "txt")
+            v.ChartDblClick(EView::VTType, int(point));
     QCOMPARE(listed.size(), 4);
     listed.clear();
     v.GroupDblClick(EView::VTFileSize, 99); // no such row
