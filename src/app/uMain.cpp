@@ -724,11 +724,6 @@ void TMainForm::showEvent(QShowEvent* event) {
     }
 }
 
-void TMainForm::closeEvent(QCloseEvent* event) {
-    FormClose();
-    QMainWindow::closeEvent(event);
-}
-
 void TMainForm::OpenToScan1Click() {
     btnOpenClick();
 }

@@ -158,7 +158,12 @@ private:
     QTabWidget* NewInnerTabs(const char* name);
     void ConnectHandlers();
 
+    class TBusy; // a command is under way (uMainCommands.cpp)
+
     bool FShown = false;
+    int FBusy = 0;                // commands under way: the window closes after them
+    bool FScanning = false;       // a scan runs on the worker thread
+    bool FCloseRequested = false; // closed while busy
     std::unique_ptr<TEntryIcons> FIcons;
     std::unique_ptr<TViewBinding> FBinding;
 };

@@ -3,6 +3,7 @@
 #include "uBaseConfig.h"
 #include "uDetailVT.h"
 #include "uFunction.h"
+#include "uInputBlock.h"
 #include "uMain.h"
 #include "uOption.h"
 #include "uReport.h"
@@ -11,6 +12,7 @@
 #include "uViewBinding.h"
 #include "uWaitForm.h"
 
+#include <QCloseEvent>
 #include <QFile>
 #include <QMessageBox>
 #include <QTreeView>
@@ -23,22 +25,14 @@ TBaseView* BaseView = nullptr;
 namespace {
 
 // The wait window of a scan takes the input of every other window, so nothing reaches the
-// engine while the worker thread fills it.
+// engine while the worker thread fills it; a close request still reaches the main window.
 class TModalWait {
 public:
-    explicit TModalWait(const QString& message) {
-        if (WaitForm)
-            WaitForm->setWindowModality(Qt::ApplicationModal);
-        FScope.emplace(message);
-    }
-    ~TModalWait() {
-        FScope.reset();
-        if (WaitForm)
-            WaitForm->setWindowModality(Qt::NonModal);
-    }
+    explicit TModalWait(const QString& message) : FBlock(WaitForm), FScope(message) {}
 
 private:
-    std::optional<TWaitScope> FScope;
+    TInputBlock FBlock;
+    TWaitScope FScope;
 };
 
 std::filesystem::path ConfigPathFor(const std::filesystem::path& chosen) {
@@ -94,6 +88,18 @@ void TMainForm::FormShow() {
     });
 }
 
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (FBusy) { // a scan stops at once (Cancel); the window closes when the command is over
+        FCloseRequested = true;
+        if (FScanning && WaitForm)
+            WaitForm->reject();
+        event->ignore();
+        return;
+    }
+    FormClose();
+    QMainWindow::closeEvent(event);
+}
+
 void TMainForm::FormClose() {
     FBinding.reset();
     delete BaseView;
@@ -108,14 +114,42 @@ void TMainForm::btnOpenClick() {
     OpenFolder(QFile::encodeName(path).toStdString());
 }
 
+// Showing the wait window lets queued events through, a close request among them: the
+// window closes when the command is over, never under it.
+class TMainForm::TBusy {
+public:
+    explicit TBusy(TMainForm& form) : FForm(form) { ++FForm.FBusy; }
+    ~TBusy() {
+        if (--FForm.FBusy == 0 && FForm.FCloseRequested)
+            QMetaObject::invokeMethod(&FForm, &QWidget::close, Qt::QueuedConnection);
+    }
+    TBusy(const TBusy&) = delete;
+    TBusy& operator=(const TBusy&) = delete;
+
+private:
+    TMainForm& FForm;
+};
+
 void TMainForm::OpenFolder(const std::string& path) {
-    if (!BaseView)
+    if (!BaseView || FBusy)
         return;
+    const TBusy busy(*this);
     TModalWait wait(QStringLiteral("Get Files Size Info.."));
+    if (FCloseRequested)
+        return;
     BaseView->ClearViews();
     ShowScanState(false);
-    RunScanInBackground([&](IScanObserver& observer) { BaseView->Scan(path, &observer); },
-                        WaitForm);
+    FScanning = true;
+    try {
+        RunScanInBackground([&](IScanObserver& observer) { BaseView->Scan(path, &observer); },
+                            WaitForm);
+    } catch (...) {
+        FScanning = false;
+        throw;
+    }
+    FScanning = false;
+    if (FCloseRequested) // nothing more to show
+        return;
     SetWaitMessage(QStringLiteral("Drawing Tree.."));
     BaseView->FillFolderTree();
     BaseView->ShowFolderByPath(path);
@@ -145,10 +179,12 @@ void TMainForm::VTLeftClick(const QModelIndex&) {
     if (!BaseView)
         return;
     TDataInfo* folder = BaseView->VTLeft().Entry(VTLeft->currentIndex());
-    if (!folder)
+    if (!folder || FBusy)
         return;
+    const TBusy busy(*this);
     TWaitScope wait(QStringLiteral("Drawing Tree.."));
-    BaseView->ShowFolder(folder);
+    if (!FCloseRequested)
+        BaseView->ShowFolder(folder);
 }
 
 void TMainForm::m2Click() {

@@ -9,10 +9,14 @@
 #include "uScanRunner.h"
 #include "uWaitForm.h"
 
+#include <QBarSeries>
 #include <QChart>
 #include <QChartView>
 #include <QMessageBox>
+#include <QPieSeries>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -41,6 +45,24 @@ struct TMessageAnswer {
     }
 };
 
+// Calls `action` whenever `widget` is shown.
+class TOnShow : public QObject {
+public:
+    TOnShow(QWidget* widget, std::function<void()> action) : FAction(std::move(action)) {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            FAction();
+        return false;
+    }
+
+private:
+    std::function<void()> FAction;
+};
+
 QString ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path);
     return QString::fromStdString({std::istreambuf_iterator<char>(in), {}});
@@ -61,6 +83,11 @@ private slots:
     void brokenConfigurationIsReplacedOnRequest();
     void declinedReplacementClosesTheWindow();
     void escapedFailuresReachOneMessageBox();
+    void hiddenChartsFollowTheFolderWhenShown();
+    void chartsOfManyTypesStayReadable();
+    void closingDuringAScanStopsItAndCloses();
+    void closingWhileTheWaitWindowOpensClosesAfterTheCommand();
+    void inputWaitsForTheScanButTheWaitWindowTakesIt();
 
 private:
     std::unique_ptr<TMainForm> NewForm();
@@ -110,7 +137,6 @@ void MainFlowTest::openFlowFillsTheWindowAndAClickShowsAFolder() {
     QVERIFY(Form->VTLeft->isExpanded(Form->VTLeft->model()->index(0, 0)));
     QVERIFY(Form->VTDetail->isExpanded(Form->VTDetail->model()->index(0, 0)));
     QCOMPARE(Form->VTFileAll->model()->rowCount(), 4);
-    QVERIFY(!Form->chFileBar->chart()->series().isEmpty());
     QCOMPARE(Form->windowTitle(), QString("Quorvex"));
 
     // A click on "docs" in the folder tree shows it everywhere but in the tree itself.
@@ -152,7 +178,6 @@ void MainFlowTest::aFailedScanHidesTheWaitWindowAndKeepsTheWindowUsable() {
     Form->show();
     QVERIFY_THROWS_EXCEPTION(std::exception, Form->OpenFolder(Tree.Str() + "/missing"));
     QVERIFY(!WaitForm->isVisible());
-    QCOMPARE(WaitForm->windowModality(), Qt::NonModal);
     Form->OpenFolder(Tree.Str()); // the next command works
     QCOMPARE(Form->lblFileQty->text(), QString("4"));
 }
@@ -222,6 +247,134 @@ void MainFlowTest::escapedFailuresReachOneMessageBox() {
     QCOMPARE(answer.Title, QString("Quorvex"));
     QVERIFY(!WaitForm->isVisible());
     QVERIFY(Form->isVisible()); // the program goes on
+}
+
+namespace {
+
+double ChartTotal(QChartView* view) {
+    double total = 0;
+    if (auto* pie = qobject_cast<QPieSeries*>(view->chart()->series().value(0)))
+        for (QPieSlice* slice : pie->slices())
+            total += slice->value();
+    return total;
+}
+
+int ChartPointCount(QChartView* view) {
+    if (auto* pie = qobject_cast<QPieSeries*>(view->chart()->series().value(0)))
+        return int(pie->count());
+    if (auto* bars = qobject_cast<QBarSeries*>(view->chart()->series().value(0)))
+        return int(bars->count());
+    return 0;
+}
+
+} // namespace
+
+void MainFlowTest::hiddenChartsFollowTheFolderWhenShown() {
+    Form = NewForm();
+    Form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
+    Form->OpenFolder(Tree.Str());
+    // Folder sizes of the folders below the root: docs 1536, docs/deep and e 0.
+    Form->pcTotal->setCurrentIndex(1);
+    QVERIFY(Form->chFolderPie->isVisible());
+    QCOMPARE(ChartTotal(Form->chFolderPie), 1536.0);
+
+    // A click while the page is hidden leaves its charts behind until they are shown.
+    Form->pcTotal->setCurrentIndex(0);
+    TEntryTreeModel& tree = BaseView->VTLeft();
+    const QModelIndex docs =
+        tree.IndexOf(BaseView->FDataCtrl().Root()->FindByPath(Tree.Str() + "/docs"));
+    Form->VTLeft->setCurrentIndex(docs);
+    Form->VTLeftClick(docs);
+    QCOMPARE(ChartTotal(Form->chFolderPie), 1536.0);
+    Form->pcTotal->setCurrentIndex(1);
+    QCOMPARE(ChartTotal(Form->chFolderPie), 0.0); // only docs/deep is below docs
+    QCOMPARE(ChartPointCount(Form->chFolderPie),
+             BaseView->GroupView(EView::VTFolderSize).rowCount());
+
+    // A click while the page is on screen updates it at once.
+    const QModelIndex root = tree.index(0, 0);
+    Form->VTLeft->setCurrentIndex(root);
+    Form->VTLeftClick(root);
+    QCOMPARE(ChartTotal(Form->chFolderPie), 1536.0);
+}
+
+void MainFlowTest::chartsOfManyTypesStayReadable() {
+    TempDir many;
+    std::vector<std::string> lines;
+    for (int i = 0; i < 300; ++i)
+        lines.push_back("f" + std::to_string(i) + ".t" + std::to_string(i) + ":" +
+                        std::to_string(1 + i));
+    WriteTree(many.Path(), lines);
+    Form = NewForm();
+    Form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
+    Form->OpenFolder(many.Str());
+    QCOMPARE(Form->VTType->model()->rowCount(), 300); // the table keeps every type
+    Form->pcTotal->setCurrentWidget(Form->pcTotal->widget(4));
+    auto* typeTabs = qobject_cast<QTabWidget*>(Form->pcTotal->currentWidget());
+    QVERIFY(typeTabs);
+    for (QChartView* chart : {Form->chTypePie, Form->chTypeBar}) {
+        typeTabs->setCurrentWidget(chart);
+        QCOMPARE(ChartPointCount(chart), 21);
+        QCOMPARE(ChartTotal(Form->chTypePie), 300.0 * 301 / 2);
+    }
+    auto* pie = qobject_cast<QPieSeries*>(Form->chTypePie->chart()->series().value(0));
+    QVERIFY(pie->slices().last()->label().startsWith("Others (280) "));
+    QCOMPARE(pie->slices().first()->value(), 300.0); // the largest first
+}
+
+void MainFlowTest::closingDuringAScanStopsItAndCloses() {
+    Form = NewForm();
+    Form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
+    QSignalSpy cancelled(WaitForm, &TWaitForm::CancelRequested);
+    // Cancel appears just before the worker starts: a close queued then reaches the window
+    // in the scan's own event loop, ahead of the scan's end.
+    TOnShow onCancelShown(WaitForm->btnCancel, [this] {
+        QMetaObject::invokeMethod(Form.get(), &QWidget::close, Qt::QueuedConnection);
+    });
+    // The program's own event loop, as at run time: it must end with the window.
+    QTimer::singleShot(0, Form.get(), [this] { Form->OpenFolder(Tree.Str()); });
+    QTimer::singleShot(20000, qApp, [] { QCoreApplication::exit(2); }); // a hung program
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QCOMPARE(cancelled.size(), 1);
+    QVERIFY(!Form->isVisible());
+    QVERIFY(!BaseView); // the view controller and the scan are gone
+    QVERIFY(!WaitForm->isVisible());
+}
+
+void MainFlowTest::closingWhileTheWaitWindowOpensClosesAfterTheCommand() {
+    Form = NewForm();
+    Form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
+    // Queued before the command: showing the wait window lets it through.
+    QMetaObject::invokeMethod(Form.get(), &QWidget::close, Qt::QueuedConnection);
+    Form->OpenFolder(Tree.Str());
+    QTRY_VERIFY(!Form->isVisible());
+    QVERIFY(!BaseView);
+}
+
+void MainFlowTest::inputWaitsForTheScanButTheWaitWindowTakesIt() {
+    Form = NewForm();
+    Form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
+    Picked = QString::fromStdString(Tree.Str());
+    int opened = 0;
+    Form->FBrowseForFolder = [&](QString&) { return ++opened, false; };
+    int cancelled = 0;
+    TOnShow onCancelShown(WaitForm->btnCancel, [&] {
+        QTimer::singleShot(0, Form.get(), [&] {
+            QTest::mouseClick(Form->btnOpen, Qt::LeftButton); // blocked: the scan owns the engine
+            QTest::mouseClick(WaitForm->btnCancel, Qt::LeftButton);
+            cancelled = WaitForm->btnCancel->isEnabled() ? 0 : 1;
+        });
+    });
+    Form->OpenFolder(Tree.Str());
+    QCOMPARE(opened, 0);
+    QCOMPARE(cancelled, 1);                           // the click reached the wait window
+    QTest::mouseClick(Form->btnOpen, Qt::LeftButton); // and free again afterwards
+    QCOMPARE(opened, 1);
 }
 
 int main(int argc, char** argv) {
