@@ -3,6 +3,7 @@
 // widgets): the folder tree, showing the top folder, sorting "All Files" and a click on a
 // folder of about 100,000 entries. Prints the figures, then a table against the targets.
 
+#include "BenchCommon.h"
 #include "uBaseView.h"
 #include "uHeapLimit.h"
 
@@ -22,7 +23,7 @@
 namespace {
 
 using namespace quorvex;
-using Clock = std::chrono::steady_clock;
+using namespace quorvex::bench;
 
 struct TOptions {
     int Repeat = 5;
@@ -51,55 +52,6 @@ TOptions ParseOptions(int argc, char** argv) {
     while (options.Dir.size() > 1 && options.Dir.back() == '/')
         options.Dir.pop_back();
     return options;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-template <typename F> double SecondsOf(F&& work) {
-    const auto start = Clock::now();
-    work();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// A figure of /proc/self/status in bytes: "VmHWM" (the peak) or "VmRSS" (now).
-std::uint64_t StatusBytes(const std::string& key) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(key + ':', 0) == 0)
-            return std::strtoull(line.c_str() + key.size() + 1, nullptr, 10) * 1024; // kB
-    return 0;
-}
-
-double MiB(std::uint64_t bytes) {
-    return double(bytes) / 1048576.0;
-}
-
-// ---- The folder of about 100,000 entries ---------------------------------------------------
-
-struct TPick {
-    TDataInfo* Folder = nullptr;
-    std::uint64_t Entries = 0; // its subtree, itself included
-};
-
-std::uint64_t Distance(std::uint64_t a, std::uint64_t b) {
-    return a > b ? a - b : b - a;
-}
-
-// Entries of `folder`'s subtree, itself included; keeps in `best` the folder below `top`
-// whose count is closest to `want`.
-std::uint64_t CountSubtree(TDataInfo* folder, const TDataInfo* top, std::uint64_t want,
-                           TPick& best) {
-    std::uint64_t count = 1;
-    for (TDataInfo& child : folder->Children())
-        count += child.IsFolder() ? CountSubtree(&child, top, want, best) : 1;
-    if (folder != top && (!best.Folder || Distance(count, want) < Distance(best.Entries, want)))
-        best = {folder, count};
-    return count;
 }
 
 // ---- The measurements ----------------------------------------------------------------------
