@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -67,6 +69,40 @@ inline std::uint64_t CountSubtree(TDataInfo* folder, const TDataInfo* top, std::
     if (folder != top && (!best.Folder || Distance(count, want) < Distance(best.Entries, want)))
         best = {folder, count};
     return count;
+}
+
+/// The options every benchmark takes: "[--repeat N] ... DIR".
+struct TBenchOptions {
+    int Repeat = 5;
+    std::string Dir;
+};
+
+/// Reads "--repeat N", the folder and, through `other` (given the option and its value,
+/// true when it took them), the program's own "--name VALUE" options; prints `usage` and
+/// exits with 2 on anything else. The folder loses its trailing "/" (but "/" stays).
+inline TBenchOptions
+ParseBenchOptions(int argc, char** argv, const char* usage, TBenchOptions options,
+                  const std::function<bool(const std::string&, const char*)>& other = {}) {
+    const auto fail = [usage] {
+        std::fprintf(stderr, "usage: %s\n", usage);
+        std::exit(2);
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--repeat" && i + 1 < argc)
+            options.Repeat = std::atoi(argv[++i]);
+        else if (arg.starts_with("--") && i + 1 < argc && other && other(arg, argv[i + 1]))
+            ++i;
+        else if (options.Dir.empty() && !arg.empty() && arg[0] != '-')
+            options.Dir = arg;
+        else
+            fail();
+    }
+    if (options.Repeat < 1 || options.Dir.empty())
+        fail();
+    while (options.Dir.size() > 1 && options.Dir.back() == '/')
+        options.Dir.pop_back();
+    return options;
 }
 
 } // namespace quorvex::bench

@@ -25,33 +25,10 @@ namespace {
 using namespace quorvex;
 using namespace quorvex::bench;
 
-struct TOptions {
-    int Repeat = 5;
-    std::string Dir;
-};
-
-[[noreturn]] void Usage() {
-    std::fprintf(stderr, "usage: quorvex_bench_views [--repeat N] DIR\n");
-    std::exit(2);
-}
+using TOptions = TBenchOptions;
 
 TOptions ParseOptions(int argc, char** argv) {
-    TOptions options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--repeat" && i + 1 < argc)
-            options.Repeat = std::atoi(argv[++i]);
-        else if (options.Dir.empty() && !arg.empty() && arg[0] != '-')
-            options.Dir = arg;
-        else
-            Usage();
-    }
-    if (options.Repeat < 1 || options.Dir.empty())
-        Usage();
-    // The engine takes a path without a trailing "/", except "/" itself.
-    while (options.Dir.size() > 1 && options.Dir.back() == '/')
-        options.Dir.pop_back();
-    return options;
+    return ParseBenchOptions(argc, argv, "quorvex_bench_views [--repeat N] DIR", {5, {}});
 }
 
 // ---- The measurements ----------------------------------------------------------------------

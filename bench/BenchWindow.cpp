@@ -25,31 +25,20 @@ namespace {
 using namespace quorvex;
 using namespace quorvex::bench;
 
-struct TOptions {
-    int Repeat = 3;
-    std::string Dir;
+struct TOptions : TBenchOptions {
+    std::string Grab; // folder for pictures of the window's pages; none when empty
 };
-
-[[noreturn]] void Usage() {
-    std::fprintf(stderr, "usage: quorvex_bench_window [--repeat N] DIR\n");
-    std::exit(2);
-}
 
 TOptions ParseOptions(int argc, char** argv) {
     TOptions options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--repeat" && i + 1 < argc)
-            options.Repeat = std::atoi(argv[++i]);
-        else if (options.Dir.empty() && !arg.empty() && arg[0] != '-')
-            options.Dir = arg;
-        else
-            Usage();
-    }
-    if (options.Repeat < 1 || options.Dir.empty())
-        Usage();
-    while (options.Dir.size() > 1 && options.Dir.back() == '/')
-        options.Dir.pop_back();
+    static_cast<TBenchOptions&>(options) =
+        ParseBenchOptions(argc, argv, "quorvex_bench_window [--repeat N] [--grab FOLDER] DIR",
+                          {3, {}}, [&options](const std::string& name, const char* value) {
+                              if (name != "--grab")
+                                  return false;
+                              options.Grab = value;
+                              return true;
+                          });
     return options;
 }
 
@@ -177,6 +166,26 @@ private:
     double FPainted = -1, FRepainted = -1;
 };
 
+// Pictures of the pages with charts, to look at: "<page>-<inner page>.png".
+void GrabPages(TMainForm& form, const std::string& folder) {
+    for (int page = 0; page < form.pcTotal->count(); ++page) {
+        form.pcTotal->setCurrentIndex(page);
+        auto* inner = qobject_cast<QTabWidget*>(form.pcTotal->widget(page));
+        for (int i = 0; i < (inner ? inner->count() : 1); ++i) {
+            if (inner)
+                inner->setCurrentIndex(i);
+            Settle(form);
+            const QString name =
+                QStringLiteral("%1/%2-%3.png")
+                    .arg(QString::fromStdString(folder), QString::number(page), QString::number(i));
+            form.grab().save(name);
+        }
+        if (inner)
+            inner->setCurrentIndex(0);
+    }
+    form.pcTotal->setCurrentIndex(0);
+}
+
 void PrintTable(std::uint64_t entries) {
     std::printf("\nentries: %llu\n%-52s %9s   %-8s %s\n", static_cast<unsigned long long>(entries),
                 "figure", "value", "target", "verdict");
@@ -220,6 +229,8 @@ void Run(const TOptions& options, const std::filesystem::path& config) {
         throw std::runtime_error("the folder has no sub-folder");
     std::printf("big folder: %s (%llu entries)\n", big.Folder->FullPath().c_str(),
                 static_cast<unsigned long long>(big.Entries));
+    if (!options.Grab.empty())
+        GrabPages(*form, options.Grab);
     MeasureClicks(*form, big.Folder, options.Repeat, "Summary");
     Click(*form, big.Folder);
     MeasureTabs(*form);
@@ -253,8 +264,8 @@ void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext&, const QStrin
 int main(int argc, char** argv) {
     ShareHeapsBetweenThreads(); // as the program does
     qInstallMessageHandler(QuietOffscreenNotes);
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
-                                                                     : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     TApplication app(argc, argv);
     const TOptions options = ParseOptions(argc, argv);
     const QTemporaryDir configDir; // the controller writes its default configuration here
