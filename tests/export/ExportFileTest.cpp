@@ -215,8 +215,10 @@ class LockedFolder : public TempFileRule {
 protected:
     void SetUp() override {
         TempFileRule::SetUp();
-        ASSERT_EQ(::chown(Dir.Path().c_str(), NobodyId, NobodyId), 0);
-        ASSERT_EQ(::chown(Target.c_str(), NobodyId, NobodyId), 0);
+        if (::geteuid() == 0) { // the folder and file are the unprivileged user's own
+            ASSERT_EQ(::chown(Dir.Path().c_str(), NobodyId, NobodyId), 0);
+            ASSERT_EQ(::chown(Target.c_str(), NobodyId, NobodyId), 0);
+        }
         ASSERT_EQ(::chmod(Target.c_str(), 0644), 0);
     }
     void Lock() { ASSERT_EQ(::chmod(Dir.Path().c_str(), 0555), 0); }

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <map>
-#include <regex>
 
 namespace fs = std::filesystem;
 using namespace quorvex;
@@ -31,29 +30,46 @@ std::string SheetXml(const fs::path& book) {
     return xml;
 }
 
-// Each cell's XML by its reference ("A3").
+// Each cell's XML by its reference ("A3"). (std::regex would trip GCC 12's
+// -Wmaybe-uninitialized in optimised builds.)
 std::map<std::string, std::string> Cells(const std::string& sheet) {
-    static const std::regex cell(R"re(<c r="([A-Z]+[0-9]+)"([^>]*?)(/>|>(.*?)</c>))re");
     std::map<std::string, std::string> cells;
-    for (std::sregex_iterator it(sheet.begin(), sheet.end(), cell), end; it != end; ++it)
-        cells[(*it)[1]] = (*it)[0];
+    const std::string open = "<c r=\"";
+    for (std::size_t at = sheet.find(open); at != std::string::npos; at = sheet.find(open, at)) {
+        const std::size_t refEnd = sheet.find('"', at + open.size());
+        const std::size_t tagEnd = sheet.find('>', refEnd);
+        const std::size_t end =
+            sheet[tagEnd - 1] == '/' ? tagEnd + 1 : sheet.find("</c>", tagEnd) + 4;
+        cells[sheet.substr(at + open.size(), refEnd - at - open.size())] =
+            sheet.substr(at, end - at);
+        at = end;
+    }
     return cells;
+}
+
+// "_xHHHH_" at `at`: the character HHHH stands there for a reader; -1 when there is none.
+int CodeAt(const std::string& text, std::size_t at) {
+    if (text.compare(at, 2, "_x") != 0 || at + 7 > text.size() || text[at + 6] != '_')
+        return -1;
+    const std::string hex = text.substr(at + 2, 4);
+    if (hex.find_first_not_of("0123456789ABCDEFabcdef") != std::string::npos)
+        return -1;
+    return std::stoi(hex, nullptr, 16);
 }
 
 // The text a reader shows for a cell's inline string: entities resolved, and every _xHHHH_
 // the character HHHH (all ASCII here).
 std::string ShownText(const std::string& cell) {
-    static const std::regex text(R"(<is><t[^>]*>(.*?)</t></is>)");
-    std::smatch match;
-    if (!std::regex_search(cell, match, text))
+    const std::size_t open = cell.find("<is><t");
+    const std::size_t start = cell.find('>', open + 6) + 1;
+    const std::size_t end = cell.find("</t></is>");
+    if (open == std::string::npos || end == std::string::npos)
         return "(no inline string)";
-    std::string raw = match[1], shown;
-    static const std::regex code("^_x([0-9A-Fa-f]{4})_");
+    const std::string raw = cell.substr(start, end - start);
+    std::string shown;
     for (std::size_t i = 0; i < raw.size();) {
-        std::smatch hex;
-        const std::string rest = raw.substr(i);
-        if (std::regex_search(rest, hex, code)) {
-            shown += char(std::stoi(hex[1], nullptr, 16));
+        if (const int code = CodeAt(raw, i); code >= 0) {
+            shown += char(code);
             i += 7;
         } else if (raw.compare(i, 5, "&amp;") == 0) {
             shown += '&';
