@@ -1,5 +1,7 @@
 #pragma once
 
+#include "uSiblingFile.h"
+
 #include <QString>
 #include <QStringView>
 #include <filesystem>
@@ -25,41 +27,6 @@ TExportFormatInfo FormatInfo(EExportFormat format);
 /// The title a document shows for its save path: the file name up to its first ".", so
 /// "/out/disk.usage.htm" gives "disk" and ".hidden" an empty title.
 QString GetPathTitle(const std::filesystem::path& path);
-
-/// A fresh file beside `target` (same folder, hidden name) that replaces the target only on
-/// Commit(). Until then, and whenever anything fails, the target keeps its old content; the
-/// sibling is removed when the object goes without a commit. A target that is a symbolic
-/// link stays one: its final target is replaced, with its permissions kept. A target that
-/// is a pipe or a device is written into directly, and a folder is refused.
-/// Failures throw std::system_error whose text names the target and the reason.
-class TSiblingFile {
-public:
-    explicit TSiblingFile(const std::filesystem::path& target);
-    ~TSiblingFile();
-    TSiblingFile(const TSiblingFile&) = delete;
-    TSiblingFile& operator=(const TSiblingFile&) = delete;
-
-    const std::filesystem::path& Path() const { return FPath; }
-    /// The open descriptor of the sibling; -1 after Close().
-    int Handle() const { return FFd; }
-    /// Writes all of `bytes` to the sibling.
-    void Write(std::string_view bytes);
-    /// Closes the descriptor, so that another writer can open the sibling by its path.
-    void Close();
-    /// Syncs the sibling to disk and renames it over the target.
-    void Commit();
-
-private:
-    [[noreturn]] void Fail(int error) const;
-
-    std::filesystem::path FTarget; // as the caller named it, for messages
-    std::filesystem::path FFinal;  // the file actually replaced
-    std::filesystem::path FPath;
-    int FFd = -1;
-    long long FWritten = 0;
-    bool FDirect = false; // writing into a pipe or device, not into a sibling
-    bool FCommitted = false;
-};
 
 /// One text export file, written by the rule every export follows: UTF-8 without byte-order
 /// mark, and each line of the document (split at LF) followed by CR LF. So every LF becomes

@@ -45,19 +45,41 @@ bool IsControl(QChar c) {
     return c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r';
 }
 
+bool IsHexDigit(QChar c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
+}
+
+// Whether an "_xHHHH_" starts at `at`: readers take it for the character HHHH.
+bool IsCodeAt(QStringView text, qsizetype at) {
+    if (at + 7 > text.size() || text[at] != u'_' || text[at + 1] != u'x' || text[at + 6] != u'_')
+        return false;
+    return std::all_of(text.begin() + at + 2, text.begin() + at + 6, IsHexDigit);
+}
+
+QString CellText(const QString& text) {
+    QString kept;
+    kept.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        // libxlsxwriter leaves such a text as it is, so a file named "_x0041_" would read
+        // "A": its underscore goes in as the code of an underscore.
+        if (IsCodeAt(text, i))
+            kept += QLatin1StringView("_x005F_");
+        else
+            kept += IsControl(text[i]) ? QChar(0xFFFD) : text[i];
+    }
+    return kept;
+}
+
 std::string CellBytes(const QString& text) {
-    if (std::none_of(text.begin(), text.end(), IsControl))
-        return Utf8(text);
-    QString kept = text;
-    std::replace_if(kept.begin(), kept.end(), IsControl, QChar(0xFFFD));
-    return Utf8(kept);
+    const bool plain = std::none_of(text.begin(), text.end(), IsControl) &&
+                       !text.contains(QLatin1StringView("_x"));
+    return Utf8(plain ? text : CellText(text));
 }
 
 // Whole numbers go in as numbers, as the spreadsheet application reads such a text; anything
-// else (sizes with units, dates, names) stays text. 15 digits are exact in a double.
+// else (sizes with units, dates, names) stays text. No column holds a negative number, so a
+// name such as "-0" or "-5" stays the text it is. 15 digits are exact in a double.
 bool IsWholeNumber(QStringView text) {
-    if (text.startsWith(u'-'))
-        text = text.mid(1);
     if (text.isEmpty() || text.size() > 15 || (text.size() > 1 && text[0] == u'0'))
         return false;
     for (const QChar c : text)
@@ -105,8 +127,14 @@ private:
 } // namespace
 
 struct TWorkbook::TImpl {
-    explicit TImpl(const fs::path& target)
-        : Target(target), Sibling(target), TempFolder(Sibling.Path().parent_path().string()) {}
+    explicit TImpl(const fs::path& target) : Target(target), Sibling(target) {
+        // libxlsxwriter does not check the writes of its temporary files; kept beside the
+        // target, on its file system, a full disk that cuts them short also stops the
+        // workbook itself. A file written in place or into a device has no folder of its own
+        // to use: the system's temporary folder serves then.
+        if (Sibling.Mode() == TSiblingFile::EMode::Sibling)
+            TempFolder = Sibling.Path().parent_path().string();
+    }
 
     TCLocaleScope Locale;
     fs::path Target;
@@ -130,8 +158,6 @@ struct TWorkbook::TImpl {
 TWorkbook::TWorkbook(const fs::path& target) : F(std::make_unique<TImpl>(target)) {
     F->Sibling.Close(); // libxlsxwriter opens the file by its name
     // Rows are written top to bottom, each once: constant memory keeps large sheets cheap.
-    // libxlsxwriter does not check the writes of its temporary files; kept beside the target,
-    // on its file system, a full disk that cuts them short also stops the workbook itself.
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     options.tmpdir = F->TempFolder.empty() ? nullptr : F->TempFolder.data();
@@ -168,7 +194,7 @@ void TWorkbook::AddSheet(const QString& name, const QString& title, const TExpor
                          qsizetype maxEntries) {
     lxw_worksheet* sheet = F->NewSheet(name);
     const int columns = view.ColumnCount();
-    const std::string titleBytes = Utf8(title);
+    const std::string titleBytes = CellBytes(title);
     if (columns > 1)
         worksheet_merge_range(sheet, 0, 0, 0, lxw_col_t(columns - 1), titleBytes.c_str(), F->Title);
     else

@@ -95,6 +95,8 @@ private slots:
     void checkAllAndOpenInFileManager();
     void deletingRemovesExactlyWhatLeftTheDisk();
     void exportsWriteEveryRowInTheListsOrder();
+    void eachExportButtonWritesItsOwnFormat_data();
+    void eachExportButtonWritesItsOwnFormat();
 
 private:
     void Open(const std::vector<std::string>& lines);
@@ -323,6 +325,55 @@ void DetailWindowTest::exportsWriteEveryRowInTheListsOrder() {
     const qsizetype c = csv.indexOf("c.txt"), b = csv.indexOf("b.txt"), a = csv.indexOf("a.txt");
     QVERIFY(c > 0 && b > c && a > b); // unchecked rows too, largest first
     QVERIFY(csv.contains(QString::fromStdString(Tree->Str()) + ","));
+}
+
+void DetailWindowTest::eachExportButtonWritesItsOwnFormat_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QByteArray>("start");   // how the file begins
+    QTest::addColumn<QByteArray>("holds");   // what only this format holds
+    QTest::addColumn<QByteArray>("foreign"); // what it must not hold
+    QTest::newRow("HTML") << "ToolButton61" << int(EExportFormat::Html)
+                          << QByteArray("<HTML><HEAD>") << QByteArray("<Table")
+                          << QByteArray("<?xml");
+    QTest::newRow("XML") << "ToolButton62" << int(EExportFormat::Xml) << QByteArray("<?xml")
+                         << QByteArray("<file ") << QByteArray("<HTML>");
+    QTest::newRow("Text") << "ToolButton63" << int(EExportFormat::Text) << QByteArray()
+                          << QByteArray("  ,  ") << QByteArray("<");
+    QTest::newRow("CSV") << "ToolButton66" << int(EExportFormat::Csv) << QByteArray()
+                         << QByteArray(",\r\n") << QByteArray("  ,  ");
+    // A zip archive whose directory names the sheet.
+    QTest::newRow("Excel") << "ToolButton67" << int(EExportFormat::Excel) << QByteArray("PK\3\4")
+                           << QByteArray("xl/worksheets/sheet1.xml") << QByteArray();
+}
+
+void DetailWindowTest::eachExportButtonWritesItsOwnFormat() {
+    QFETCH(QString, button);
+    QFETCH(int, format);
+    QFETCH(QByteArray, start);
+    QFETCH(QByteArray, holds);
+    QFETCH(QByteArray, foreign);
+    Open({"a.txt:1", "b.txt:22"});
+    TEntryListModel rows;
+    rows.SetColumns(BaseView->VTFileAll().Columns());
+    rows.Fill(BaseView->FDataCtrl().Root(), nullptr);
+    TfmDetail detail(rows, *BaseView);
+    QList<int> asked;
+    const QString target = Config->filePath("out");
+    detail.FSaveStep = [&](EExportFormat chosen) {
+        asked << int(chosen);
+        return target;
+    };
+    auto* action = detail.findChild<QAction*>(button);
+    QVERIFY(action);
+    action->trigger();
+    QCOMPARE(asked, QList<int>{format}); // the save dialog offers this format's extension
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY2(bytes.startsWith(start), bytes.left(40));
+    QVERIFY2(bytes.contains(holds), bytes.left(80));
+    QVERIFY2(foreign.isEmpty() || !bytes.contains(foreign), bytes.left(80));
 }
 
 int main(int argc, char** argv) {

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <stdexcept>
 #include <string>
@@ -22,6 +23,8 @@ struct TFakeView final : TExportView {
     std::vector<TRow> Rows;
     /// The walk throws after visiting this many rows (-1: never).
     int ThrowAfter = -1;
+    /// Called before each row is visited, with its index.
+    std::function<void(std::size_t row)> BeforeRow;
 
     TFakeView(QStringList captions, std::vector<TRow> rows)
         : Captions(std::move(captions)), Rows(std::move(rows)) {}
@@ -38,6 +41,8 @@ struct TFakeView final : TExportView {
         for (std::size_t i = 0; i < Rows.size(); ++i) {
             if (int(i) == ThrowAfter)
                 throw std::runtime_error("the view went away");
+            if (BeforeRow)
+                BeforeRow(i);
             ref.Row = &Rows[i];
             if (!visit(ref))
                 return;

@@ -140,15 +140,15 @@ QJsonObject ReadWorkbook(const fs::path& path) {
     return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
 }
 
-// A row as the workbook holds it: whole numbers as numbers, empty cells as nothing, control
-// characters as in XML.
+// A row as the workbook holds it: whole numbers that are not negative as numbers, empty cells as
+// nothing, control characters as in XML.
 QJsonArray Row(const QStringList& cells) {
     QJsonArray row;
     for (const QString& cell : cells) {
         const QString text = XmlKept(cell);
         bool whole = false;
         const qlonglong number = text.toLongLong(&whole);
-        const bool asNumber = whole && QString::number(number) == text;
+        const bool asNumber = whole && number >= 0 && QString::number(number) == text;
         row << (text.isEmpty() ? QJsonValue() : asNumber ? QJsonValue(double(number)) : text);
     }
     return row;
