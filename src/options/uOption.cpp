@@ -71,8 +71,7 @@ QString IntegerText(const TXMLElement& element, const char* attribute, TRead rea
 
 void LoadRange(TFrame1& frame, const TXMLRangeType& range, QStringList& problems) {
     frame.ClearRows();
-    for (int i = 0; i < range.Count(); ++i) {
-        const TXMLItemType item = range.Item(i);
+    for (const TXMLItemType& item : range.Items()) {
         const QString value = IntegerText(
             item, "value", [&] { return item.Value(); }, problems);
         const QString error = frame.AppendRow(QString::fromStdString(item.Caption()), value);
