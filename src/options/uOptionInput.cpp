@@ -76,12 +76,12 @@ bool TypesText(const QKeyEvent& key) {
     }
 }
 
-// The shortcuts every edit has; select all and undo type a control character too, which the
-// digit rule alone would discard.
+// The shortcuts every edit has besides paste; they come with a control character as their
+// text, which the digit rule alone would discard.
 bool IsEditingShortcut(const QKeyEvent& key) {
     for (const QKeySequence::StandardKey shortcut :
-         {QKeySequence::SelectAll, QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste,
-          QKeySequence::Undo, QKeySequence::Redo})
+         {QKeySequence::SelectAll, QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Undo,
+          QKeySequence::Redo})
         if (key.matches(shortcut))
             return true;
     return false;

@@ -76,6 +76,7 @@ private slots:
     void loadDefaultThenCancel();
     void failedLoadDefaultKeepsTheControls();
     void handEditedFileLoadsWhatItCan();
+    void oversizedRangeListShowsWhatTheGroupsHold();
     void gridKeysAndDragging();
     void deleteRowSelectsTheRowTakingItsPlace();
 
@@ -435,6 +436,29 @@ void OptionDialogTest::handEditedFileLoadsWhatItCan() {
     QCOMPARE(Dialog->result(), int(QDialog::Accepted));
     QCOMPARE(RangeItems(Doc()->Agerange())[1], QString("soon=4"));
     QCOMPARE(Doc()->Lengthrange().Count(), 5);
+}
+
+// A hand-edited list longer than the groups can hold opens at once with what can be shown.
+void OptionDialogTest::oversizedRangeListShowsWhatTheGroupsHold() {
+    std::string items;
+    for (int i = 1; i <= 20000; ++i)
+        items +=
+            "<item caption=\"g" + std::to_string(i) + "\" value=\"" + std::to_string(i) + "\"/>";
+    TMessageWatch watch;
+    Open(Edited("<item caption=\"0~10KB\" value=\"10000\"/>", items));
+    QTRY_COMPARE(watch.Texts,
+                 QStringList({"<sizerange> holds 20005 items; only the first 254 are shown"}));
+    QCOMPARE(Dialog->frmSize->Grid().RowCount(), 254);
+    QCOMPARE(GridRows(Dialog->frmSize->Grid()).last(), QString("g254=254"));
+    // OK keeps the list within what the groups hold.
+    watch.Texts.clear();
+    QCOMPARE(Dialog->frmSize->AppendRow("extra", "1"), QString());
+    Dialog->Button4->click();
+    QCOMPARE(watch.Texts, QStringList({"A range list holds at most 254 items, not 255"}));
+    Dialog->frmSize->Grid().DeleteRow(254);
+    Dialog->Button4->click();
+    QCOMPARE(Dialog->result(), int(QDialog::Accepted));
+    QCOMPARE(Doc()->Sizerange().Count(), 254);
 }
 
 void OptionDialogTest::gridKeysAndDragging() {
