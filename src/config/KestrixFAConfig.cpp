@@ -62,9 +62,14 @@ std::string ElementPath(pugi::xml_node node) {
                             "Cannot read configuration file '" + fileName + "'");
 }
 
-[[noreturn]] void RefuseFile(int fd, const std::string& fileName, const char* reason) {
+[[noreturn]] void RefuseFile(int fd, const std::string& fileName, const std::string& reason) {
     ::close(fd);
     throw EConfigFileError("Cannot read configuration file '" + fileName + "': " + reason);
+}
+
+[[noreturn]] void RefuseLargeFile(int fd, const std::string& fileName) {
+    RefuseFile(fd, fileName,
+               "it is larger than " + std::to_string(ConfigFileSizeLimit >> 20) + " MiB");
 }
 
 // Opened without blocking, so that a FIFO is refused instead of waiting for a writer; a
@@ -82,7 +87,7 @@ int OpenRegularFile(const std::string& fileName) {
     if (!S_ISREG(info.st_mode))
         RefuseFile(fd, fileName, "it is not a regular file");
     if (std::uint64_t(info.st_size) > ConfigFileSizeLimit)
-        RefuseFile(fd, fileName, "it is larger than 8 MiB");
+        RefuseLargeFile(fd, fileName);
     return fd;
 }
 
@@ -104,7 +109,7 @@ std::string ReadWholeFile(const std::string& fileName) {
             break;
         content.append(buffer, static_cast<std::size_t>(got));
         if (content.size() > ConfigFileSizeLimit)
-            RefuseFile(fd, fileName, "it is larger than 8 MiB");
+            RefuseLargeFile(fd, fileName);
     }
     ::close(fd);
     return content;

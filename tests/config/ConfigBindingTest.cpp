@@ -120,15 +120,6 @@ TEST_F(ConfigBinding, IntegerSpellings) {
     EXPECT_THROW(config->Default().Largefilenum(), EConvertError);
 }
 
-TEST_F(ConfigBinding, BigRangeValuesAreWrittenAndReadBackExactly) {
-    const IXMLConfigType config = Load(DefaultConfigText);
-    TXMLItemType item = config->Sizerange().Add();
-    item.SetValue(10000000000);
-    EXPECT_STREQ(item.DOMNode().attribute("value").value(), "10000000000");
-    item.SetValue(INT64_MIN);
-    EXPECT_EQ(config->Sizerange().Item(6).Value(), INT64_MIN);
-}
-
 // A hand-edited file can hold a bad number anywhere: the message says where to look.
 TEST_F(ConfigBinding, NumberErrorsNameTheFileElementAndAttribute) {
     const std::string file = (FDir.Path() / "config.xml").string();

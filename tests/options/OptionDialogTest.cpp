@@ -10,8 +10,10 @@
 #include "uOptionInput.h"
 
 #include <QClipboard>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -324,6 +326,16 @@ void OptionDialogTest::numberFieldsKeepTheEditingShortcuts() {
             QTest::keyClick(edit, Qt::Key_Insert, Qt::ShiftModifier);
             QCOMPARE(edit->text(), QString("7"));
         }
+        // Text dropped on the field is a paste too.
+        for (const char* dropped : {"4b", "4"}) {
+            QMimeData data;
+            data.setText(dropped);
+            QDragEnterEvent enter({1, 1}, Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(edit, &enter);
+            QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(edit, &drop);
+        }
+        QCOMPARE(QString(edit->text()).remove(u'7'), QString("4"));
     }
 }
 
