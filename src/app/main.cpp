@@ -8,6 +8,7 @@
 
 #include <QTimer>
 #include <clocale>
+#include <cstdlib>
 #include <iostream>
 
 using namespace quorvex;
@@ -41,10 +42,17 @@ int main(int argc, char** argv) {
     TCommandLine cmd;
     try {
         cmd = ParseCommandLine(args);
-    } catch (const EUsageError&) {
-        return RunCommandLine(args, std::cout, std::cerr); // prints the usage error
+    } catch (...) {
+        return RunCommandLine(args, std::cout, std::cerr); // prints why, with the exit status
     }
     if (cmd.Action != TCommandLine::EAction::Window)
         return RunCommandLine(args, std::cout, std::cerr);
+    // Without a display Qt aborts while the application object is made; say so instead.
+    if (const auto message =
+            MissingDisplayMessage(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"),
+                                  std::getenv("QT_QPA_PLATFORM"))) {
+        std::cerr << "quorvex: " << *message << "\n";
+        return 1;
+    }
     return RunWindow(argc, argv, cmd);
 }

@@ -13,11 +13,20 @@
 #include <charconv>
 #include <filesystem>
 #include <ostream>
+#include <stdexcept>
+#include <system_error>
 
 namespace quorvex {
 
 std::string FolderArgument(const std::string& arg) {
-    std::string path = std::filesystem::absolute(arg).lexically_normal().string();
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(arg, error);
+    // A relative name needs the working folder, which may have been removed under the shell.
+    if (error)
+        throw std::runtime_error("cannot find the folder '" + arg +
+                                 "': the current folder is not available (" + error.message() +
+                                 ")");
+    std::string path = absolute.lexically_normal().string();
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
     return path;
@@ -212,6 +221,15 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     return cmd;
 }
 
+std::optional<std::string> MissingDisplayMessage(const char* display, const char* waylandDisplay,
+                                                 const char* platform) {
+    for (const char* value : {display, waylandDisplay, platform})
+        if (value && *value)
+            return std::nullopt;
+    return "no display to open the window on (DISPLAY and WAYLAND_DISPLAY are not set); "
+           "use --summary or --report to work without a window";
+}
+
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     TCommandLine cmd;
     try {
@@ -219,6 +237,9 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     } catch (const EUsageError& e) {
         err << "quorvex: " << e.Message << "\nTry 'quorvex --help' for more information.\n";
         return 2;
+    } catch (const std::exception& e) {
+        err << "quorvex: " << e.what() << "\n";
+        return 1;
     }
     switch (cmd.Action) {
     case TCommandLine::EAction::Help:

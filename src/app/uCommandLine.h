@@ -30,12 +30,21 @@ struct EUsageError {
     std::string Message;
 };
 
-/// Parses the arguments after the program name; throws EUsageError.
+/// Parses the arguments after the program name; throws EUsageError, or std::runtime_error
+/// when a relative folder cannot be made absolute (the working folder was removed).
 TCommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 /// `arg` made absolute and normal, without a trailing "/" except for "/" itself, as the
-/// folder picker gives a folder.
+/// folder picker gives a folder. Throws std::runtime_error naming `arg` when it is relative
+/// and the working folder is gone.
 std::string FolderArgument(const std::string& arg);
+
+/// Why the main window cannot open, given the values of DISPLAY, WAYLAND_DISPLAY and
+/// QT_QPA_PLATFORM (null or empty when unset): with none of them Qt has no display to
+/// connect to and aborts. The message points to the ways that need no window; nullopt when
+/// there is a display or a chosen platform to try.
+std::optional<std::string> MissingDisplayMessage(const char* display, const char* waylandDisplay,
+                                                 const char* platform);
 
 /// Runs the command-line program (every action but Window): prints to `out`, reports failures on
 /// `err` as one line. Returns the exit status: 0 success, 1 failure, 2 bad usage.

@@ -101,11 +101,26 @@ std::string CanonicalNumber(std::string_view text, const TRegionalSettings& rs) 
     return pos == text.size() ? out : std::string();
 }
 
-std::string TwoDecimalsGrouped(double value, const TRegionalSettings& rs) {
+// `value` with two decimals, exact halves rounded up (away from zero); to_chars alone rounds
+// them to even. The only halves of a hundredth that a double holds exactly are odd eighths
+// (x.125, x.375, x.625, x.875): such a value is written with its three decimals, the 5 is
+// dropped and the last digit, never a 9 there, goes up by one.
+std::string TwoDecimals(double value) {
     char buffer[400]; // DBL_MAX in fixed form has 309 digits
+    const bool half = std::isfinite(value) && std::fabs(std::fmod(value * 8, 2)) == 1;
     const auto end =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2).ptr;
-    const std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, half ? 3 : 2)
+            .ptr;
+    std::string text(buffer, static_cast<std::size_t>(end - buffer));
+    if (half) {
+        text.pop_back();
+        ++text.back();
+    }
+    return text;
+}
+
+std::string TwoDecimalsGrouped(double value, const TRegionalSettings& rs) {
+    const std::string text = TwoDecimals(value);
     const std::size_t dot = text.find('.');
     if (dot == std::string_view::npos) // nan, inf
         return std::string(text);

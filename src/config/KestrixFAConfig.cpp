@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <charconv>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -18,8 +19,8 @@ std::string_view TrimBlanks(std::string_view text) {
 }
 
 // from_chars never consults the locale; it takes one leading '-' and rejects '+', blanks
-// inside, grouping and anything past the digits, and reports values outside 32 bits.
-bool ParseInt(std::string_view text, std::int32_t& value) {
+// inside, grouping and anything past the digits, and reports values outside the type.
+template <typename TInt> bool ParseInt(std::string_view text, TInt& value) {
     text = TrimBlanks(text);
     const char* last = text.data() + text.size();
     const auto [end, error] = std::from_chars(text.data(), last, value);
@@ -38,18 +39,61 @@ bool EqualsIgnoringCase(std::string_view text, std::string_view lowerWord) {
     return true;
 }
 
-[[noreturn]] void ThrowConvertError(std::string_view text, const char* typeName) {
-    throw EConvertError("'" + std::string(text) + "' is not a valid " + typeName + " value");
+// "/config/sizerange/item[2]": the position is given where siblings share the name.
+std::string ElementPath(pugi::xml_node node) {
+    std::string path;
+    for (; node.type() == pugi::node_element; node = node.parent()) {
+        std::string step = std::string("/") + node.name();
+        const bool alone = !node.previous_sibling(node.name()) && !node.next_sibling(node.name());
+        if (!alone) {
+            int position = 1;
+            for (pugi::xml_node before = node.previous_sibling(node.name()); before;
+                 before = before.previous_sibling(node.name()))
+                ++position;
+            step += "[" + std::to_string(position) + "]";
+        }
+        path.insert(0, step);
+    }
+    return path;
 }
 
-std::string ReadWholeFile(const std::filesystem::path& fileName) {
-    const auto fail = [&](int error) {
-        throw std::system_error(error, std::generic_category(),
-                                "Cannot read configuration file '" + fileName.string() + "'");
-    };
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+[[noreturn]] void ThrowReadError(int error, const std::string& fileName) {
+    throw std::system_error(error, std::generic_category(),
+                            "Cannot read configuration file '" + fileName + "'");
+}
+
+[[noreturn]] void RefuseFile(int fd, const std::string& fileName, const std::string& reason) {
+    ::close(fd);
+    throw EConfigFileError("Cannot read configuration file '" + fileName + "': " + reason);
+}
+
+[[noreturn]] void RefuseLargeFile(int fd, const std::string& fileName) {
+    RefuseFile(fd, fileName,
+               "it is larger than " + std::to_string(ConfigFileSizeLimit >> 20) + " MiB");
+}
+
+// Opened without blocking, so that a FIFO is refused instead of waiting for a writer; a
+// device such as /dev/zero never ends. Only a regular file within the limit is read.
+int OpenRegularFile(const std::string& fileName) {
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        fail(errno);
+        ThrowReadError(errno, fileName);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        const int error = errno;
+        ::close(fd);
+        ThrowReadError(error, fileName);
+    }
+    if (!S_ISREG(info.st_mode))
+        RefuseFile(fd, fileName, "it is not a regular file");
+    if (std::uint64_t(info.st_size) > ConfigFileSizeLimit)
+        RefuseLargeFile(fd, fileName);
+    return fd;
+}
+
+// Stops at the limit also when the file grows while it is read.
+std::string ReadWholeFile(const std::string& fileName) {
+    const int fd = OpenRegularFile(fileName);
     std::string content;
     char buffer[16384];
     for (;;) {
@@ -59,11 +103,13 @@ std::string ReadWholeFile(const std::filesystem::path& fileName) {
         if (got < 0) {
             const int error = errno;
             ::close(fd);
-            fail(error);
+            ThrowReadError(error, fileName);
         }
         if (got == 0)
             break;
         content.append(buffer, static_cast<std::size_t>(got));
+        if (content.size() > ConfigFileSizeLimit)
+            RefuseLargeFile(fd, fileName);
     }
     ::close(fd);
     return content;
@@ -80,7 +126,7 @@ int CountElements(const pugi::xml_node& parent) {
 
 // ---- TXMLElement ----------------------------------------------------------------------------
 
-TXMLElement::TXMLElement(std::shared_ptr<pugi::xml_document> document, pugi::xml_node node)
+TXMLElement::TXMLElement(std::shared_ptr<TConfigDocument> document, pugi::xml_node node)
     : FDocument(std::move(document)), FNode(node) {}
 
 pugi::xml_node TXMLElement::ChildElement(const char* tag) const {
@@ -99,22 +145,35 @@ std::string TXMLElement::GetText(const char* name) const {
     return Attribute(name).value();
 }
 
+void TXMLElement::ThrowConvertError(const char* name, const char* typeName) const {
+    std::string message = "'" + std::string(FNode.attribute(name).value()) + "' is not a valid " +
+                          typeName + " value in attribute '" + name + "' of " + ElementPath(FNode);
+    if (!FDocument->FileName.empty())
+        message += " in '" + FDocument->FileName + "'";
+    throw EConvertError(message);
+}
+
 std::int32_t TXMLElement::GetInt(const char* name) const {
-    const std::string_view text = Attribute(name).value();
     std::int32_t value = 0;
-    if (!ParseInt(text, value))
-        ThrowConvertError(text, "integer");
+    if (!ParseInt(Attribute(name).value(), value))
+        ThrowConvertError(name, "integer");
+    return value;
+}
+
+std::int64_t TXMLElement::GetInt64(const char* name) const {
+    std::int64_t value = 0;
+    if (!ParseInt(Attribute(name).value(), value))
+        ThrowConvertError(name, "integer");
     return value;
 }
 
 bool TXMLElement::GetBool(const char* name) const {
-    const std::string_view text = Attribute(name).value();
-    const std::string_view word = TrimBlanks(text);
+    const std::string_view word = TrimBlanks(Attribute(name).value());
     if (EqualsIgnoringCase(word, "true"))
         return true;
     if (EqualsIgnoringCase(word, "false"))
         return false;
-    ThrowConvertError(text, "boolean");
+    ThrowConvertError(name, "boolean");
 }
 
 void TXMLElement::SetText(const char* name, std::string_view value) {
@@ -122,8 +181,8 @@ void TXMLElement::SetText(const char* name, std::string_view value) {
 }
 
 // pugixml's own integer formatting goes through the C library; to_chars does not.
-void TXMLElement::SetInt(const char* name, std::int32_t value) {
-    char digits[16];
+void TXMLElement::SetInt(const char* name, std::int64_t value) {
+    char digits[24];
     const auto result = std::to_chars(digits, digits + sizeof digits, value);
     SetText(name, std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)));
 }
@@ -154,6 +213,20 @@ pugi::xml_node TXMLNodeCollection::ItemNode(int index) const {
     }
     throw std::out_of_range("No <" + std::string(FItemTag) + "> at position " +
                             std::to_string(index) + " of <" + DOMNode().name() + ">");
+}
+
+std::vector<pugi::xml_node> TXMLNodeCollection::ItemNodes() const {
+    std::vector<pugi::xml_node> items;
+    for (const pugi::xml_node item : DOMNode().children(FItemTag))
+        items.push_back(item);
+    return items;
+}
+
+std::vector<TXMLItemType> TXMLRangeType::Items() const {
+    std::vector<TXMLItemType> items;
+    for (const pugi::xml_node node : ItemNodes())
+        items.push_back(Wrap(node));
+    return items;
 }
 
 void TXMLNodeCollection::Clear() {
@@ -195,17 +268,18 @@ int TXMLNodeCollection::RemoveItem(pugi::xml_node item) {
 // ---- LoadConfig -----------------------------------------------------------------------------
 
 IXMLConfigType LoadConfig(const std::filesystem::path& fileName) {
-    const std::string content = ReadWholeFile(fileName);
-    auto document = std::make_shared<pugi::xml_document>();
-    const pugi::xml_parse_result parsed = document->load_buffer(content.data(), content.size());
+    const std::string content = ReadWholeFile(fileName.string());
+    auto document = std::make_shared<TConfigDocument>();
+    document->FileName = fileName.string();
+    const pugi::xml_parse_result parsed = document->DOM.load_buffer(content.data(), content.size());
     if (!parsed) {
         throw EConfigFileError("'" + fileName.string() +
                                "' is not a valid XML document: " + parsed.description() +
                                " at offset " + std::to_string(parsed.offset));
     }
-    const pugi::xml_node root = document->document_element();
+    const pugi::xml_node root = document->DOM.document_element();
     // pugixml tolerates a second top-level element; a hand-edited file with one is broken.
-    if (std::string_view(root.name()) != "config" || CountElements(*document) != 1) {
+    if (std::string_view(root.name()) != "config" || CountElements(document->DOM) != 1) {
         throw EConfigFileError("'" + fileName.string() +
                                "' is not a configuration file: its root element must be the "
                                "one <config> element");

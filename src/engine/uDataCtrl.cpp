@@ -30,11 +30,15 @@ std::int32_t NumericGroup(double value, const std::vector<double>& thresholds) {
     return std::int32_t(thresholds.size());
 }
 
+void CheckRange(const std::vector<TRangeItem>& items, const char* name) {
+    if (items.size() + 1 > TDataCtrl::MaxGroups)
+        throw std::length_error("The " + std::string(name) + " range list holds " +
+                                std::to_string(items.size()) + " items; at most " +
+                                std::to_string(TDataCtrl::MaxGroups - 1) + " are allowed");
+}
+
 void LoadRange(const std::vector<TRangeItem>& items, const std::string& aboveLast,
                std::vector<double>& thresholds, std::initializer_list<TSumList*> sums) {
-    if (items.size() + 1 > TDataCtrl::MaxGroups)
-        throw std::length_error("A range list holds more than " +
-                                std::to_string(TDataCtrl::MaxGroups - 1) + " items");
     for (std::size_t i = 0; i < items.size(); ++i) {
         thresholds.push_back(double(items[i].Value));
         for (TSumList* list : sums)
@@ -92,7 +96,14 @@ int TDataCtrl::DefaultScanThreads() {
     return 16;
 }
 
+void TDataCtrl::CheckGroups(const TGroupRanges& ranges) {
+    CheckRange(ranges.Age, "age");
+    CheckRange(ranges.Size, "size");
+    CheckRange(ranges.Length, "name length");
+}
+
 void TDataCtrl::LoadGroups(const TGroupRanges& ranges) {
+    CheckGroups(ranges);
     ClearGroups();
     LoadRange(ranges.Age, ranges.AboveLast, FAgeThresholds,
               {&FAccessTimeSums, &FCreateTimeSums, &FWriteTimeSums});

@@ -68,8 +68,11 @@ public:
 
     // ---- Grouping and sums -----------------------------------------------------------------
     /// Replaces thresholds and sums by the given ranges: one sum per item, then the
-    /// overflow sum. Throws std::length_error when a list has more than MaxGroups - 1 items.
+    /// overflow sum. All or nothing: when CheckGroups refuses the ranges, it throws before
+    /// anything changes and the previous groups stay in force.
     void LoadGroups(const TGroupRanges& ranges);
+    /// Throws std::length_error naming the list when one has more than MaxGroups - 1 items.
+    static void CheckGroups(const TGroupRanges& ranges);
     void ClearGroups();
     void ClassifyEntry(TDataInfo& entry) const { ClassifyEntry(entry, FNow()); }
     /// Classifies with ages measured at `nowMs` (a caller classifying many entries reads the

@@ -1,6 +1,7 @@
 #include "frmGroupOption.h"
 
 #include "uApplication.h"
+#include "uDataCtrl.h"
 #include "uOptionInput.h"
 
 #include <QItemSelectionModel>
@@ -99,12 +100,18 @@ bool TFrame1::ReadItems(std::vector<TRangeValue>& items, QString& error) const {
     for (const TRangeRow& row : FModel.Rows()) {
         if (row.Caption.isEmpty())
             continue;
-        const auto value = ReadInteger(row.Value);
+        const auto value = ReadInteger64(row.Value);
         if (!value) {
             error = NotAnIntegerMessage(row.Value);
             return false;
         }
         items.push_back({row.Caption.toStdString(), *value});
+    }
+    if (items.size() + 1 > TDataCtrl::MaxGroups) {
+        error = QStringLiteral("A range list holds at most %1 items, not %2")
+                    .arg(TDataCtrl::MaxGroups - 1)
+                    .arg(items.size());
+        return false;
     }
     return true;
 }

@@ -17,7 +17,7 @@ namespace quorvex {
 /// A range item as the options dialog writes it.
 struct TRangeValue {
     std::string Caption;
-    std::int32_t Value = 0;
+    std::int64_t Value = 0;
 };
 
 /// The range editor of one range list: the caption/value grid, and two edits with "Add To
@@ -36,8 +36,9 @@ public:
     void ClearRows();
     /// Appends a row; returns the refusal message (duplicate caption, "=") or empty.
     QString AppendRow(const QString& caption, const QString& value);
-    /// The items of the non-empty captions, top to bottom. A value that is not an integer
-    /// gives false with its message in `error`.
+    /// The items of the non-empty captions, top to bottom. A value that is not a 64-bit
+    /// integer, or more items than the groups can hold, gives false with its message in
+    /// `error`.
     bool ReadItems(std::vector<TRangeValue>& items, QString& error) const;
 
     TRangeGridModel& Grid() { return FModel; }

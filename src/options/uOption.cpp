@@ -4,6 +4,7 @@
 #include "uApplication.h"
 #include "uBaseConfig.h"
 #include "uBaseView.h"
+#include "uDataCtrl.h"
 #include "uOptionIcons.h"
 #include "uOptionInput.h"
 #include "uWaitForm.h"
@@ -71,8 +72,18 @@ QString IntegerText(const TXMLElement& element, const char* attribute, TRead rea
 
 void LoadRange(TFrame1& frame, const TXMLRangeType& range, QStringList& problems) {
     frame.ClearRows();
-    for (int i = 0; i < range.Count(); ++i) {
-        const TXMLItemType item = range.Item(i);
+    std::vector<TXMLItemType> items = range.Items();
+    // A longer list cannot become groups; the grid shows what can, so that it opens at once
+    // and OK writes a list that loads.
+    constexpr std::size_t most = TDataCtrl::MaxGroups - 1;
+    if (items.size() > most) {
+        problems << QStringLiteral("<%1> holds %2 items; only the first %3 are shown")
+                        .arg(QString::fromUtf8(range.DOMNode().name()))
+                        .arg(items.size())
+                        .arg(most);
+        items.erase(items.begin() + most, items.end());
+    }
+    for (const TXMLItemType& item : items) {
         const QString value = IntegerText(
             item, "value", [&] { return item.Value(); }, problems);
         const QString error = frame.AppendRow(QString::fromStdString(item.Caption()), value);

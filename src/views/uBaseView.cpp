@@ -95,10 +95,14 @@ void TBaseView::BuildViewColumns() {
 }
 
 void TBaseView::LoadGroupRanges() {
+    // Read and checked first: ranges that are refused leave the groups, and the tables
+    // showing them, as they were.
+    const TGroupRanges ranges = ReadGroupRanges(*FConfigStore);
+    TDataCtrl::CheckGroups(ranges);
     // The tables reference the sums that are about to be replaced.
     for (auto& group : FGroups)
         group->Clear();
-    FEngine->LoadGroups(ReadGroupRanges(*FConfigStore));
+    FEngine->LoadGroups(ranges);
 }
 
 void TBaseView::ClearViews() {

@@ -81,6 +81,36 @@ TEST_F(CommandLine, BadUsageExitsWithTwo) {
     }
 }
 
+// A shell can sit in a folder that another program removed; a relative folder then names
+// nothing, and that is an ordinary failure, not a crash.
+TEST_F(CommandLine, RelativeFolderInARemovedWorkingFolderFails) {
+    const fs::path previous = fs::current_path();
+    const fs::path gone = Work.Path() / "gone";
+    fs::create_directory(gone);
+    fs::current_path(gone);
+    fs::remove(gone);
+    Result r = Run({"--summary", "--config", Config(), "sub"});
+    const Result absolute = Run({"--summary", "--config", Config(), Data.Str()});
+    fs::current_path(previous);
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err.rfind("quorvex: ", 0), 0u) << r.Err;
+    EXPECT_NE(r.Err.find("'sub'"), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find("current folder"), std::string::npos) << r.Err;
+    EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
+    EXPECT_EQ(absolute.Status, 0) << absolute.Err; // absolute folders need no working folder
+}
+
+TEST_F(CommandLine, WindowNeedsADisplayOrAPlatform) {
+    EXPECT_TRUE(MissingDisplayMessage(nullptr, nullptr, nullptr));
+    EXPECT_FALSE(MissingDisplayMessage(":0", nullptr, nullptr));
+    EXPECT_FALSE(MissingDisplayMessage(nullptr, "wayland-0", nullptr));
+    EXPECT_FALSE(MissingDisplayMessage("", "", "offscreen"));
+    const auto message = MissingDisplayMessage("", "", "");
+    ASSERT_TRUE(message);
+    EXPECT_NE(message->find("--summary"), std::string::npos) << *message;
+    EXPECT_NE(message->find("--report"), std::string::npos) << *message;
+}
+
 TEST_F(CommandLine, WithoutSummaryTheWindowOpensWithAnOptionalFolder) {
     TCommandLine cmd = ParseCommandLine({});
     EXPECT_EQ(cmd.Action, TCommandLine::EAction::Window);

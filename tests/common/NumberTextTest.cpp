@@ -45,6 +45,18 @@ INSTANTIATE_TEST_SUITE_P(
                     TSizeCase{1535, "1.50 KB", "1,50 KB"}, TSizeCase{1029, "1.00 KB", "1,00 KB"},
                     TSizeCase{1034, "1.01 KB", "1,01 KB"}));
 
+// Exact halves round up, as people round. A double holds a half of a hundredth exactly only
+// as an odd number of eighths, so these are the ties there are.
+INSTANTIATE_TEST_SUITE_P(
+    HalvesRoundUp, FormatSizeTest,
+    testing::Values(TSizeCase{1152, "1.13 KB", "1,13 KB"}, TSizeCase{1664, "1.63 KB", "1,63 KB"},
+                    TSizeCase{1408, "1.38 KB", "1,38 KB"}, TSizeCase{1920, "1.88 KB", "1,88 KB"},
+                    TSizeCase{0.125, "0.13 B", "0,13 B"}, TSizeCase{0.375, "0.38 B", "0,38 B"},
+                    TSizeCase{1023.625 * 1048576, "1,023.63 MB", "1.023,63 MB"},
+                    TSizeCase{4096.875 * 1073741824, "4,096.88 GB", "4.096,88 GB"},
+                    // Next to a tie, the nearest value wins as before.
+                    TSizeCase{1151, "1.12 KB", "1,12 KB"}, TSizeCase{1153, "1.13 KB", "1,13 KB"}));
+
 TEST(FormatSizeTest, MultiByteSeparators) {
     TRegionalSettings rs = GermanSettings();
     rs.ThousandSeparator = "\u202F"; // narrow no-break space, as some locales group

@@ -157,11 +157,32 @@ TEST_F(Grouping, SummingWithoutLoadedGroupsFailsInsteadOfCorrupting) {
     EXPECT_THROW(Ctrl.SetCurrentRoot(Ctrl.Root()), std::out_of_range);
 }
 
+// All or nothing: a refused list, wherever it stands, leaves every previous group in force.
 TEST_F(Grouping, RangeListsLongerThanTheStoredGroupsAreRefused) {
-    TGroupRanges many;
-    for (int i = 0; i < 300; ++i)
-        many.Size.push_back({"g" + std::to_string(i), i});
-    EXPECT_THROW(Ctrl.LoadGroups(many), std::length_error);
+    Scan({"f:50000"}, SizeRanges());
+    Ctrl.SetCurrentRoot(Ctrl.Root());
+    const std::string ages = Counts(Ctrl.CreateTimeSums());
+    for (std::vector<TRangeItem> TGroupRanges::*list :
+         {&TGroupRanges::Age, &TGroupRanges::Size, &TGroupRanges::Length}) {
+        TGroupRanges many = SizeRanges();
+        many.Age = {{"week", 7}};
+        (many.*list).clear();
+        for (int i = 0; i < 255; ++i)
+            (many.*list).push_back({"g" + std::to_string(i), i});
+        EXPECT_THROW(Ctrl.LoadGroups(many), std::length_error);
+        EXPECT_EQ(Ctrl.AgeThresholds(), (std::vector<double>{1, 3}));
+        EXPECT_EQ(Ctrl.SizeThresholds(), (std::vector<double>{10000, 100000}));
+        EXPECT_EQ(Ctrl.LengthThresholds(), (std::vector<double>{5}));
+        Ctrl.SetCurrentRoot(Ctrl.Root());
+        EXPECT_EQ(Counts(Ctrl.FileSizeSums()), "small=0/0 medium=1/50000 above=0/0 ");
+        EXPECT_EQ(Counts(Ctrl.CreateTimeSums()), ages);
+    }
+    TGroupRanges most = SizeRanges();
+    most.Size.clear();
+    for (int i = 0; i < 254; ++i)
+        most.Size.push_back({"g" + std::to_string(i), i});
+    Ctrl.LoadGroups(most);
+    EXPECT_EQ(Ctrl.FileSizeSums().Count(), TDataCtrl::MaxGroups);
 }
 
 TEST(SumList, FindByCaptionIsExact) {

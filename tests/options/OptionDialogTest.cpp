@@ -9,8 +9,11 @@
 #include "uOption.h"
 #include "uOptionInput.h"
 
+#include <QClipboard>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -68,11 +71,14 @@ private slots:
     void emptyCaptionRowsAreDropped();
     void refusedCaptionsLeaveTheGridAsItWas();
     void numbersAreDigitsOnly();
+    void numberFieldsKeepTheEditingShortcuts();
+    void bigSizeBoundsLoadAndSave();
     void failingOkChangesNothing_data();
     void failingOkChangesNothing();
     void loadDefaultThenCancel();
     void failedLoadDefaultKeepsTheControls();
     void handEditedFileLoadsWhatItCan();
+    void oversizedRangeListShowsWhatTheGroupsHold();
     void gridKeysAndDragging();
     void deleteRowSelectsTheRowTakingItsPlace();
 
@@ -269,20 +275,80 @@ void OptionDialogTest::numbersAreDigitsOnly() {
         QTest::keyClick(edit, Qt::Key_Backspace);
         QTest::keyClick(edit, Qt::Key_Home);
         QTest::keyClick(edit, Qt::Key_Delete);
-        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier); // no select-all either
-        QTest::keyClicks(edit, "9");
-        QCOMPARE(edit->text(), QString("92"));
+        QCOMPARE(edit->text(), QString("2"));
     }
     for (QLineEdit* edit : {Dialog->edGroupName, Dialog->frmAge->edCaption}) {
         QTest::keyClicks(edit, "a-1 b");
         QVERIFY(edit->text().endsWith("a-1 b"));
     }
-    // What OK reads: an optionally signed decimal within 32 bits, nothing else.
+    // What OK reads for the report amounts: an optionally signed decimal within 32 bits.
     for (const auto& [text, value] :
          {std::pair("0042", 42), {"+7", 7}, {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN}})
         QCOMPARE(ReadInteger(text), std::optional<std::int32_t>(value));
     for (const char* text : {"2147483648", "-2147483649", "", "-", " 1", "0x10", "\u0661"})
         QVERIFY2(!ReadInteger(QString::fromUtf8(text)), text);
+    // Range bounds are 64-bit: sizes beyond 2 GB are everyday.
+    for (const auto& [text, value] : {std::pair<const char*, std::int64_t>("10000000000", 1e10),
+                                      {"9223372036854775807", INT64_MAX},
+                                      {"-9223372036854775808", INT64_MIN}})
+        QCOMPARE(ReadInteger64(text), std::optional<std::int64_t>(value));
+    for (const char* text : {"9223372036854775808", "-9223372036854775809", "99999999999999999999"})
+        QVERIFY2(!ReadInteger64(QString::fromUtf8(text)), text);
+}
+
+// The usual editing shortcuts work in the number fields; what a paste would put there obeys
+// the same rule as typing: a text with anything but digits is refused whole.
+void OptionDialogTest::numberFieldsKeepTheEditingShortcuts() {
+    Open();
+    for (QLineEdit* edit :
+         {Dialog->edLargeAmount, Dialog->edOlderAmount, Dialog->frmAge->edValue}) {
+        edit->setText("100");
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(edit, "25"); // replaces the selection
+        QCOMPARE(edit->text(), QString("25"));
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QString("25"));
+        QTest::keyClick(edit, Qt::Key_End);
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(edit->text(), QString("2525"));
+        QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(edit->text(), QString("25"));
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(edit->text(), QString());
+        QCOMPARE(QApplication::clipboard()->text(), QString("25"));
+
+        edit->setText("7");
+        for (const char* refused : {"12a", "-3", "1 000", "\u0661"}) {
+            QApplication::clipboard()->setText(QString::fromUtf8(refused));
+            QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+            QTest::keyClick(edit, Qt::Key_Insert, Qt::ShiftModifier);
+            QCOMPARE(edit->text(), QString("7"));
+        }
+        // Text dropped on the field is a paste too.
+        for (const char* dropped : {"4b", "4"}) {
+            QMimeData data;
+            data.setText(dropped);
+            QDragEnterEvent enter({1, 1}, Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(edit, &enter);
+            QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(edit, &drop);
+        }
+        QCOMPARE(QString(edit->text()).remove(u'7'), QString("4"));
+    }
+}
+
+void OptionDialogTest::bigSizeBoundsLoadAndSave() {
+    TMessageWatch watch;
+    Open(Edited("value=\"1000000000\"", "value=\"10000000000\""));
+    QCOMPARE(GridRows(Dialog->frmSize->Grid()).last(), QString("0.1~1G=10000000000"));
+    Dialog->frmSize->Grid().SetValue(0, "3000000000");
+    Dialog->Button4->click();
+    QCOMPARE(watch.Texts, QStringList());
+    QCOMPARE(Dialog->result(), int(QDialog::Accepted));
+    QCOMPARE(Doc()->Sizerange().Item(0).Value(), 3000000000);
+    QCOMPARE(Doc()->Sizerange().Item(5).Value(), 10000000000);
 }
 
 void OptionDialogTest::failingOkChangesNothing_data() {
@@ -290,8 +356,9 @@ void OptionDialogTest::failingOkChangesNothing_data() {
     QTest::addColumn<QString>("text");
     QTest::newRow("letters in a value") << 1 << "12a";
     QTest::newRow("empty value") << 5 << "";
-    QTest::newRow("value above 32 bits") << 2 << "2147483648";
+    QTest::newRow("value above 64 bits") << 2 << "9223372036854775808";
     QTest::newRow("empty report amount") << -1 << "";
+    QTest::newRow("report amount above 32 bits") << -1 << "2147483648";
 }
 
 void OptionDialogTest::failingOkChangesNothing() {
@@ -353,10 +420,17 @@ void OptionDialogTest::handEditedFileLoadsWhatItCan() {
                 "<item caption=\"soon\" value=\"4x\"/>",
                 Edited("largefilenum=\"100\"", "largefilenum=\"lots\"")));
     QTRY_COMPARE(watch.Texts.size(), 1);
-    QCOMPARE(watch.Texts[0], QString("'lots' is not a valid integer value\n"
-                                     "A key with the name of \"one day\" already exists\n"
-                                     "Key may not contain equals sign (\"=\")\n"
-                                     "'4x' is not a valid integer value"));
+    const QString file = QString::fromStdString(File().string());
+    QCOMPARE(watch.Texts[0],
+             "'lots' is not a valid integer value in attribute 'largefilenum' of /config/default "
+             "in '" +
+                 file +
+                 "'\n"
+                 "A key with the name of \"one day\" already exists\n"
+                 "Key may not contain equals sign (\"=\")\n"
+                 "'4x' is not a valid integer value in attribute 'value' of "
+                 "/config/agerange/item[4] in '" +
+                 file + "'");
     QCOMPARE(Dialog->edLargeAmount->text(), QString("lots"));
     QCOMPARE(GridRows(Dialog->frmAge->Grid()),
              QStringList({"one day=1", "soon=4x", "one week=7", "one month=30", "one year=365"}));
@@ -374,6 +448,29 @@ void OptionDialogTest::handEditedFileLoadsWhatItCan() {
     QCOMPARE(Dialog->result(), int(QDialog::Accepted));
     QCOMPARE(RangeItems(Doc()->Agerange())[1], QString("soon=4"));
     QCOMPARE(Doc()->Lengthrange().Count(), 5);
+}
+
+// A hand-edited list longer than the groups can hold opens at once with what can be shown.
+void OptionDialogTest::oversizedRangeListShowsWhatTheGroupsHold() {
+    std::string items;
+    for (int i = 1; i <= 20000; ++i)
+        items +=
+            "<item caption=\"g" + std::to_string(i) + "\" value=\"" + std::to_string(i) + "\"/>";
+    TMessageWatch watch;
+    Open(Edited("<item caption=\"0~10KB\" value=\"10000\"/>", items));
+    QTRY_COMPARE(watch.Texts,
+                 QStringList({"<sizerange> holds 20005 items; only the first 254 are shown"}));
+    QCOMPARE(Dialog->frmSize->Grid().RowCount(), 254);
+    QCOMPARE(GridRows(Dialog->frmSize->Grid()).last(), QString("g254=254"));
+    // OK keeps the list within what the groups hold.
+    watch.Texts.clear();
+    QCOMPARE(Dialog->frmSize->AppendRow("extra", "1"), QString());
+    Dialog->Button4->click();
+    QCOMPARE(watch.Texts, QStringList({"A range list holds at most 254 items, not 255"}));
+    Dialog->frmSize->Grid().DeleteRow(254);
+    Dialog->Button4->click();
+    QCOMPARE(Dialog->result(), int(QDialog::Accepted));
+    QCOMPARE(Doc()->Sizerange().Count(), 254);
 }
 
 void OptionDialogTest::gridKeysAndDragging() {

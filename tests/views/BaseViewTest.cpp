@@ -1,6 +1,7 @@
 // The view controller on scanned fixture trees: what every view lists, the summary texts,
 // header-click sorting, group tables and drill-down filters.
 #include "ViewFixture.h"
+#include "uBaseConfig.h"
 #include "uBaseFunction.h"
 #include "uEntryFilter.h"
 
@@ -53,6 +54,8 @@ private slots:
     void topReportCopiesRowsWithoutIcons();
     void nothingHappensBeforeTheFirstScan();
     void reloadingRangesEmptiesGroupTables();
+    void refusedRangeListsKeepThePreviousGroups();
+    void sizeBoundsBeyond32BitsGroupBigFiles();
     void rangesIncludeBothBoundsAndRefuseEmptyTimes();
     void columnContentsFollowTheNodeIndex();
 };
@@ -302,6 +305,43 @@ void BaseViewTest::reloadingRangesEmptiesGroupTables() {
     v.ClearViews();
     for (int view = 0; view < EntryViewCount + GroupViewCount; ++view)
         QCOMPARE(v.View(EView(view)).rowCount(), 0);
+}
+
+// A hand-edited list far beyond what the groups can hold is refused at once (its items are
+// counted, never read), and the groups of the last load stay in force.
+void BaseViewTest::refusedRangeListsKeepThePreviousGroups() {
+    TViewFixture f(Sample);
+    f.Open();
+    TBaseView& v = *f.View;
+    const QStringList captions = Column(v.GroupView(EView::VTFileSize), 0);
+    for (const char* list : {"agerange", "sizerange", "lengthrange"}) {
+        pugi::xml_node range = v.FConfig().GetConfig()->DOMNode().child(list);
+        for (int i = 0; i < 100000; ++i)
+            range.append_child("item").append_attribute("value") = "ten";
+        try {
+            v.LoadGroupRanges();
+            QFAIL("an oversized list must be refused");
+        } catch (const std::length_error& error) {
+            QVERIFY2(QString(error.what()).contains(list), error.what());
+            QVERIFY2(QString(error.what()).contains("254"), error.what());
+        }
+        QCOMPARE(v.FDataCtrl().SizeThresholds().size(), 6u);
+        QCOMPARE(v.FDataCtrl().AgeThresholds().size(), 5u);
+        v.RefreshCurrentFolder();
+        QCOMPARE(Column(v.GroupView(EView::VTFileSize), 0), captions);
+        v.FConfig().LoadDefault();
+    }
+}
+
+void BaseViewTest::sizeBoundsBeyond32BitsGroupBigFiles() {
+    TViewFixture f(Sample);
+    TXMLSizerangeType sizes = f.View->FConfig().GetConfig()->Sizerange();
+    sizes.Clear();
+    TXMLItemType item = sizes.Add();
+    item.SetCaption("1~10G");
+    item.SetValue(10000000000);
+    f.View->LoadGroupRanges();
+    QCOMPARE(f.View->FDataCtrl().SizeThresholds(), std::vector<double>{1e10});
 }
 
 void BaseViewTest::rangesIncludeBothBoundsAndRefuseEmptyTimes() {
