@@ -2,6 +2,7 @@
 
 #include "uMain.h"
 #include "uShell.h"
+#include "uVersion.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -62,15 +63,15 @@ TFMAbout::TFMAbout(QWidget* parent) : QDialog(parent) {
 }
 
 void TFMAbout::Label5Click() {
-    OpenHomePage();
+    OpenHomePage(this);
 }
 
 void TFMAbout::Label7Click() {
-    OpenMakerMail();
+    OpenMakerMail(this);
 }
 
 void TFMAbout::showEvent(QShowEvent* event) {
-    Label1->setText(QStringLiteral("Quorvex " QUORVEX_VERSION));
+    Label1->setText(QString::fromLatin1(ProductTitle));
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     QDialog::showEvent(event);

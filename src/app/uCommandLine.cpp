@@ -8,6 +8,7 @@
 #include "uRegional.h"
 #include "uReportDocs.h"
 #include "uSummary.h"
+#include "uVersion.h"
 
 #include <algorithm>
 #include <charconv>
@@ -246,7 +247,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         out << UsageText();
         return 0;
     case TCommandLine::EAction::Version:
-        out << "quorvex " << QUORVEX_VERSION << "\n";
+        out << VersionText() << "\n";
         return 0;
     case TCommandLine::EAction::Window:
         err << "quorvex: the window cannot be opened from here\n";

@@ -1,10 +1,12 @@
 #include "uMain.h"
 
 #include "UAbout.h"
+#include "uEntryColumns.h"
 #include "uShell.h"
 #include "uViewBinding.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QCloseEvent>
@@ -263,6 +265,29 @@ QIcon OpenButtonIcon() {
 class TGridDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
+
+    // Control characters in names would cut the text at a line break and lay tabs out
+    // differently per view; the models keep them raw for the exports.
+    QString displayText(const QVariant& value, const QLocale& locale) const override {
+        if (value.typeId() == QMetaType::QString)
+            return VisibleControls(value.toString());
+        return QStyledItemDelegate::displayText(value, locale);
+    }
+
+    // A check box needs its frame's margins above and below, or the grid line cuts it; rows
+    // with and without an icon get the same height, as the icon is no taller.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        if (!index.data(Qt::CheckStateRole).isValid())
+            return size;
+        const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+        const int indicator =
+            style->pixelMetric(QStyle::PM_IndicatorHeight, &option, option.widget);
+        const int icon = style->pixelMetric(QStyle::PM_SmallIconSize, &option, option.widget);
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameVMargin, &option, option.widget);
+        size.setHeight(qMax(size.height(), qMax(indicator, icon) + 2 * margin));
+        return size;
+    }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {

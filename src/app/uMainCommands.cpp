@@ -165,7 +165,9 @@ void TMainForm::ShowScanState(bool scanned) {
         std::size_t unread = 0;
         for (const TScanProblem& problem : engine.Problems())
             unread += problem.Reason == EScanProblem::OtherVolume ? 0 : 1;
-        state = QStringLiteral("%1 entries").arg(engine.EntryCount());
+        // Below the scanned folder, as the wait window counted them while scanning.
+        const std::uint64_t below = engine.EntryCount() > 0 ? engine.EntryCount() - 1 : 0;
+        state = QStringLiteral("%1 entries").arg(EntryCountText(below));
         if (cancelled)
             state += QStringLiteral(" - scan cancelled, the results are incomplete");
         if (unread)
@@ -188,7 +190,7 @@ void TMainForm::VTLeftClick(const QModelIndex&) {
 }
 
 void TMainForm::m2Click() {
-    OpenHomePage();
+    OpenHomePage(this);
 }
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include <QDesktopServices>
 #include <QFileIconProvider>
+#include <QMessageBox>
 #include <QStandardPaths>
 #include <cerrno>
 #include <sys/stat.h>
@@ -12,12 +13,39 @@
 
 namespace quorvex {
 
-void OpenHomePage() {
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(HomePageAddress)));
+namespace {
+
+TUrlOpener& UrlOpener() {
+    static TUrlOpener opener;
+    return opener;
 }
 
-void OpenMakerMail() {
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(MakerMailAddress)));
+} // namespace
+
+void SetUrlOpener(TUrlOpener opener) {
+    UrlOpener() = std::move(opener);
+}
+
+bool OpenUrlOrSay(const QUrl& url, const QString& what, QWidget* owner) {
+    const TUrlOpener& opener = UrlOpener();
+    // openUrl() answers false when no browser, mail program or file manager is set up.
+    if (opener ? opener(url) : QDesktopServices::openUrl(url))
+        return true;
+    QMessageBox::warning(owner, QStringLiteral("Quorvex"),
+                         QStringLiteral("%1 could not be opened: no program on this desktop "
+                                        "opens it.")
+                             .arg(what));
+    return false;
+}
+
+void OpenHomePage(QWidget* owner) {
+    OpenUrlOrSay(QUrl(QString::fromLatin1(HomePageAddress)),
+                 QStringLiteral("The home page %1").arg(QLatin1String(HomePageAddress)), owner);
+}
+
+void OpenMakerMail(QWidget* owner) {
+    const QUrl url(QString::fromLatin1(MakerMailAddress));
+    OpenUrlOrSay(url, QStringLiteral("The mail address %1").arg(url.path()), owner);
 }
 
 QUrl FolderUrl(const QByteArray& pathBytes) {
@@ -29,8 +57,9 @@ QUrl FolderUrl(const QByteArray& pathBytes) {
     return url;
 }
 
-void OpenFolderInFileManager(const QByteArray& pathBytes) {
-    QDesktopServices::openUrl(FolderUrl(pathBytes));
+void OpenFolderInFileManager(const QByteArray& pathBytes, QWidget* owner) {
+    OpenUrlOrSay(FolderUrl(pathBytes),
+                 QStringLiteral("The folder \"%1\"").arg(QString::fromUtf8(pathBytes)), owner);
 }
 
 bool ForceDeleteFile(const std::string& pathBytes, std::string* error) {

@@ -5,8 +5,11 @@
 #include <QMimeDatabase>
 #include <QString>
 #include <QUrl>
+#include <functional>
 #include <string>
 #include <string_view>
+
+class QWidget;
 
 namespace quorvex {
 
@@ -15,16 +18,26 @@ class TDataInfo;
 inline constexpr char HomePageAddress[] = "https://quorvex.org";
 inline constexpr char MakerMailAddress[] = "mailto:dev@quorvex.org";
 
-/// Hand the home page or the maker's mail address to the desktop; nothing is reported back.
-void OpenHomePage();
-void OpenMakerMail();
+/// Hands an address to the desktop; false when no program took it. QDesktopServices by
+/// default; tests put their own in with SetUrlOpener (an empty one restores the default).
+using TUrlOpener = std::function<bool(const QUrl& url)>;
+void SetUrlOpener(TUrlOpener opener);
+
+/// Opens `url` through the opener. When no program takes it, says so in a message box over
+/// `owner` (captioned "Quorvex") naming `what`, and returns false.
+bool OpenUrlOrSay(const QUrl& url, const QString& what, QWidget* owner);
+
+/// Hand the home page or the maker's mail address to the desktop, saying so when nothing
+/// can open it.
+void OpenHomePage(QWidget* owner = nullptr);
+void OpenMakerMail(QWidget* owner = nullptr);
 
 /// The file URL of a path given as the kernel's bytes. Bytes that are not UTF-8 stay
 /// percent-encoded as they are, so the file manager reaches the same folder.
 QUrl FolderUrl(const QByteArray& pathBytes);
 
-/// Shows the folder in the desktop's file manager.
-void OpenFolderInFileManager(const QByteArray& pathBytes);
+/// Shows the folder in the desktop's file manager, saying so when there is none.
+void OpenFolderInFileManager(const QByteArray& pathBytes, QWidget* owner = nullptr);
 
 /// Unlinks the file named by `pathBytes` (a symbolic link itself, never its target). Linux
 /// has no read-only or hidden attribute to clear: only the folder's permissions matter.

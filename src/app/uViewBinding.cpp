@@ -28,17 +28,23 @@ void ApplyColumns(QTreeView* tree, const std::vector<TEntryColumn>& columns) {
     }
 }
 
-// Header clicks sort in the model (once per click); the header only shows the state.
+// Header clicks sort in the model (once per click); the header only shows the state. The
+// header sets its own arrow before it reports a click, so the arrow is put back to the
+// model's state after every click: a table that does not sort keeps showing none.
 void BindSorting(QTreeView* tree, TSortableModel& model, TBaseView& view) {
     QHeaderView* header = tree->header();
     header->setSectionsClickable(true);
+    header->setSortIndicatorShown(model.Sortable());
     header->setSortIndicator(-1, Qt::AscendingOrder);
-    QObject::connect(header, &QHeaderView::sectionClicked, &model, [&model, &view](int column) {
-        view.HeaderClick(model, column, Qt::LeftButton);
-    });
-    QObject::connect(&model, &TSortableModel::SortStateChanged, header, [&model, header] {
+    const auto showState = [&model, header] {
         header->setSortIndicator(model.SortState().Column, model.SortState().Order);
-    });
+    };
+    QObject::connect(header, &QHeaderView::sectionClicked, &model,
+                     [&model, &view, showState](int column) {
+                         view.HeaderClick(model, column, Qt::LeftButton);
+                         showState();
+                     });
+    QObject::connect(&model, &TSortableModel::SortStateChanged, header, showState);
 }
 
 void ExpandTopRowAfterFill(QTreeView* tree, QAbstractItemModel& model) {

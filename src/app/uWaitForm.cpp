@@ -22,20 +22,6 @@ namespace {
 constexpr int FrameCount = 36;
 constexpr int FrameMs = 70;
 
-/// Digits grouped with the regional thousands separator, as the size texts are.
-QString GroupedNumber(quint64 value) {
-    const QString digits = QString::number(value);
-    const QString separator =
-        QString::fromStdString(TRegionalSettings::Current().ThousandSeparator);
-    QString text;
-    for (qsizetype i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            text += separator;
-        text += digits[i];
-    }
-    return text;
-}
-
 void PaintFolder(QPainter& p) {
     QPainterPath back;
     back.moveTo(18, 12);
@@ -170,7 +156,7 @@ void TWaitForm::ShowProgressText() {
     }
     const QString counts =
         QStringLiteral("%1 entries, %2")
-            .arg(GroupedNumber(FEntries), QString::fromStdString(FormatSize(double(FBytes))));
+            .arg(EntryCountText(FEntries), QString::fromStdString(FormatSize(double(FBytes))));
     const QString folder =
         lblProgress->fontMetrics().elidedText(FFolder, Qt::ElideMiddle, lblProgress->width());
     lblProgress->setText(counts + QLatin1Char('\n') + folder);
@@ -195,6 +181,19 @@ void TWaitForm::resizeEvent(QResizeEvent* event) {
 }
 
 // ---- Free functions --------------------------------------------------------------------------
+
+QString EntryCountText(quint64 value) {
+    const QString digits = QString::number(value);
+    const QString separator =
+        QString::fromStdString(TRegionalSettings::Current().ThousandSeparator);
+    QString text;
+    for (qsizetype i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            text += separator;
+        text += digits[i];
+    }
+    return text;
+}
 
 void ShowWait() {
     if (!WaitForm)

@@ -77,6 +77,10 @@ void ShowWait();
 void SetWaitMessage(const QString& text);
 /// Hides WaitForm; does nothing when it does not exist or is not visible.
 void HideWait();
+/// A count of entries as the wait window and the status bar write it: digits grouped by the
+/// regional thousands separator ("1,096,242").
+QString EntryCountText(quint64 entries);
+
 /// Shows how far a scan has got.
 void SetWaitProgress(quint64 entries, quint64 bytes, const QString& folder);
 

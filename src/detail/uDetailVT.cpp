@@ -40,8 +40,9 @@ bool DeleteEntry(const TDataInfo& entry, std::string& reason) {
 } // namespace
 
 TfmDetail::TfmDetail(TEntryListModel& rows, TBaseView& view, QWidget* parent)
-    : QDialog(parent), FOpenFolder(OpenFolderInFileManager), FSaveStep(SaveDialogStep(this)),
-      FRows(rows) {
+    : QDialog(parent),
+      FOpenFolder([this](const QByteArray& folder) { OpenFolderInFileManager(folder, this); }),
+      FSaveStep(SaveDialogStep(this)), FRows(rows) {
     setObjectName(QStringLiteral("fmDetail"));
     setWindowTitle(QStringLiteral("Detail Files"));
     resize(870, 500);

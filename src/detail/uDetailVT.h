@@ -23,7 +23,8 @@ class TfmDetail : public QDialog {
 public:
     TfmDetail(TEntryListModel& rows, TBaseView& view, QWidget* parent = nullptr);
 
-    /// Opens a folder in the desktop's file manager; tests replace it.
+    /// Opens a folder in the desktop's file manager, saying so when there is none; tests
+    /// replace it (or the opener of uShell beneath it).
     std::function<void(const QByteArray& folder)> FOpenFolder;
     /// Where the export buttons write: the save dialog; tests replace it.
     TSaveStep FSaveStep;

@@ -66,6 +66,18 @@ QString DisplayText(std::string_view bytes) {
     return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
 }
 
+QString VisibleControls(QString text) {
+    constexpr char16_t Delete = 0x7f, ControlPictures = 0x2400, DeletePicture = 0x2421;
+    for (QChar& c : text) {
+        const char16_t code = c.unicode();
+        if (code < 0x20)
+            c = QChar(char16_t(ControlPictures + code));
+        else if (code == Delete)
+            c = QChar(DeletePicture);
+    }
+    return text;
+}
+
 QString EntryCellText(const TDataInfo& entry, int column) {
     switch (column) {
     case ecFileName:

@@ -46,6 +46,12 @@ std::vector<TEntryColumn> FolderTreeColumns();
 /// Names and paths are bytes; the views show them as UTF-8, an invalid byte as U+FFFD.
 QString DisplayText(std::string_view bytes);
 
+/// `text` with every C0 control character shown as its symbol (U+2400 + code, so a line
+/// break is U+240A and a tab U+2409) and DEL as U+2421. A view shows names through it, so
+/// a name is never cut at a line break and a tab looks the same in every view; the data
+/// and the exports keep the raw text.
+QString VisibleControls(QString text);
+
 /// The cell text of an entry list at column index `column`.
 QString EntryCellText(const TDataInfo& entry, int column);
 

@@ -129,7 +129,10 @@ TEST_F(CommandLine, HelpAndVersion) {
     EXPECT_EQ(r.Out.rfind("Usage: quorvex", 0), 0u);
     r = Run({"--version"});
     EXPECT_EQ(r.Status, 0);
-    EXPECT_EQ(r.Out.rfind("quorvex ", 0), 0u);
+    // The product's title first, then the build's own number.
+    EXPECT_EQ(r.Out.rfind("Quorvex 2.7.5 (build ", 0), 0u) << r.Out;
+    EXPECT_EQ(r.Out.find('\n'), r.Out.size() - 1) << r.Out;
+    EXPECT_EQ(r.Out.substr(r.Out.size() - 2), ")\n") << r.Out;
 }
 
 TEST_F(CommandLine, UnreadableFoldersAreCountedButNamedOnStderr) {

@@ -197,7 +197,11 @@ void MainWindowLayoutTest::everyViewSharesTheLook() {
         QCOMPARE(view->toolTip(), QStringLiteral("Items"));
         QVERIFY(!view->header()->isHidden());
         QVERIFY(view->header()->sectionsMovable());
-        QVERIFY(view->header()->isSortIndicatorShown());
+        // The range tables do not sort, so their headers never show an arrow.
+        const bool sorts = !QStringList{"VTFolderSize", "VTFileSize",  "VTAgeCreate",
+                                        "VTAgeWrite",   "VTAgeAccess", "VTName"}
+                                .contains(name);
+        QCOMPARE(view->header()->isSortIndicatorShown(), sorts);
         QCOMPARE(view->header()->sortIndicatorSection(), -1); // no arrow before a sort
         QCOMPARE(view->header()->sizeHint().height(), 17);
         const QPalette& p = view->palette();
@@ -330,8 +334,7 @@ void MainWindowLayoutTest::aboutBoxOpensModallyFromTheMenuBar() {
     aboutItem->trigger(); // returns when the modal box is closed
     QCOMPARE(title, QStringLiteral("About Quorvex"));
     QCOMPARE(size, QSize(292, 152));
-    QVERIFY2(QRegularExpression(QStringLiteral("^Quorvex \\d+\\.\\d+")).match(name).hasMatch(),
-             qPrintable(name));
+    QCOMPARE(name, QStringLiteral("Quorvex 2.7.5")); // the product's title, not the build's
     QCOMPARE(web, QStringLiteral("https://quorvex.org"));
     QCOMPARE(mail, QStringLiteral("dev@quorvex.org"));
     QVERIFY(!QApplication::activeModalWidget());

@@ -2,11 +2,13 @@
 #include "uDataCtrl.h"
 #include "uDataInfo.h"
 #include "uFunction.h"
+#include "uMain.h"
 #include "uShell.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -37,6 +39,22 @@ void WhenDialogOpens(std::function<void(QFileDialog*)> act) {
     poll->start(20);
 }
 
+/// Closes every message box that opens until destroyed, keeping their titles and texts.
+struct TMessageLog {
+    QStringList Titles, Texts;
+    QTimer Poll;
+    TMessageLog() {
+        QObject::connect(&Poll, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                Titles << box->windowTitle();
+                Texts << box->text();
+                box->accept();
+            }
+        });
+        Poll.start(20);
+    }
+};
+
 } // namespace
 
 /// Receives the addresses handed to the desktop instead of a browser or file manager.
@@ -58,6 +76,7 @@ private slots:
     void folderUrlKeepsNameBytes_data();
     void folderUrlKeepsNameBytes();
     void addressesGoToTheDesktop();
+    void addressesNoProgramTakesAreNamedInAMessage();
     void forceDeleteFile();
     void iconsForFoldersAndLinks();
     void iconsAreCachedPerExtension();
@@ -156,6 +175,38 @@ void ShellTest::addressesGoToTheDesktop() {
     QCOMPARE(recorder.Urls[0], QUrl("https://quorvex.org"));
     QCOMPARE(recorder.Urls[1], QUrl("mailto:dev@quorvex.org"));
     QCOMPARE(recorder.Urls[2].path(QUrl::FullyEncoded), QStringLiteral("/tmp/x%FF"));
+}
+
+void ShellTest::addressesNoProgramTakesAreNamedInAMessage() {
+    QList<QUrl> asked;
+    bool opens = false;
+    SetUrlOpener([&](const QUrl& url) {
+        asked << url;
+        return opens;
+    });
+    TMainForm form;
+    {
+        TMessageLog log;
+        form.m2Click(); // Help
+        OpenMakerMail(&form);
+        OpenFolderInFileManager(QByteArray("/tmp/x\xff"), &form);
+        QCOMPARE(log.Titles, (QStringList{"Quorvex", "Quorvex", "Quorvex"}));
+        QVERIFY2(log.Texts[0].contains("https://quorvex.org"), qPrintable(log.Texts[0]));
+        QVERIFY2(log.Texts[1].contains("dev@quorvex.org"), qPrintable(log.Texts[1]));
+        QVERIFY2(log.Texts[2].contains(QStringLiteral("/tmp/x\uFFFD")), qPrintable(log.Texts[2]));
+    }
+    QCOMPARE(asked.size(), 3);
+    QCOMPARE(asked[0], QUrl("https://quorvex.org"));
+    QCOMPARE(asked[2].path(QUrl::FullyEncoded), QStringLiteral("/tmp/x%FF"));
+
+    opens = true; // a program took it: nothing to say
+    TMessageLog quiet;
+    form.m2Click();
+    OpenFolderInFileManager(QByteArray("/tmp"), &form);
+    QTest::qWait(60);
+    QVERIFY(quiet.Texts.isEmpty());
+    QCOMPARE(asked.size(), 5);
+    SetUrlOpener({});
 }
 
 void ShellTest::forceDeleteFile() {

@@ -7,12 +7,14 @@
 #include "uBaseView.h"
 #include "uDetailVT.h"
 #include "uMain.h"
+#include "uShell.h"
 #include "uWaitForm.h"
 
 #include <QCheckBox>
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -33,6 +35,7 @@ constexpr long long Day = 86400;
 // Runs `inspect` on the next detail window that opens, then closes it.
 struct TDetailProbe {
     QStringList Names;
+    int RowHeight = 0, Indicator = 0; // of the first row, and the style's check box
     bool Opened = false;
     bool Waiting = false; // cleared to stop waiting for a window that never comes
     void Next() {
@@ -49,6 +52,9 @@ struct TDetailProbe {
             Names.clear();
             for (int row = 0; row < rows.rowCount(); ++row)
                 Names << rows.index(row, 0).data().toString();
+            RowHeight = detail->VT->visualRect(rows.index(0, 0)).height();
+            Indicator =
+                detail->VT->style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, detail->VT);
             detail->close();
         });
     }
@@ -88,11 +94,14 @@ private slots:
     void cleanup();
     void emptyReportsListTheCurrentFolderToo();
     void largestAndOldestListExactlyTheConfiguredNumber();
+    void oldestAreTheEarliestCreatedNotTheEarliestWritten();
+    void checkBoxesFitTheRowsWithAndWithoutIcons();
     void neverUsedRangesEndWholeYearsAgo();
     void neverUsedLinkUsesTheEnginesClock();
     void linksDoNothingBeforeAScan();
     void drillDownsOpenTheDetailWindow();
     void checkAllAndOpenInFileManager();
+    void aFolderNoProgramOpensIsNamedInAMessage();
     void deletingRemovesExactlyWhatLeftTheDisk();
     void exportsWriteEveryRowInTheListsOrder();
     void eachExportButtonWritesItsOwnFormat_data();
@@ -167,6 +176,52 @@ void DetailWindowTest::largestAndOldestListExactlyTheConfiguredNumber() {
     Form->Label12Click();
     QCOMPARE(Probe.Names.size(), 5); // fewer files than asked for
     QCOMPARE(Form->VTFileAll->model()->index(4, 0).data().toString(), Probe.Names.last());
+}
+
+// Creation and write times in opposite orders. A file's creation time is its birth time, or
+// without one the earlier of change and modification time: modification times set in the
+// future leave the change time, set at the moment of the call, as the creation time.
+void DetailWindowTest::oldestAreTheEarliestCreatedNotTheEarliestWritten() {
+    const long long now = std::time(nullptr);
+    const fs::path root = Tree->Path();
+    for (const char* name : {"born-first", "born-second"}) {
+        if (name[5] == 's')
+            QTest::qWait(1100); // the times are kept in whole seconds
+        WriteTree(root, {std::string(name) + ":1"});
+        SetTimes(root / name, now + (name[5] == 's' ? 1000 : 2000)); // written in reverse
+    }
+    Form->OpenFolder(Tree->Str());
+    const TDataInfo* first = BaseView->FDataCtrl().Root()->FindByPath(Tree->Str() + "/born-first");
+    const TDataInfo* second =
+        BaseView->FDataCtrl().Root()->FindByPath(Tree->Str() + "/born-second");
+    QVERIFY(first && second);
+    QVERIFY(first->CreateSeconds() < second->CreateSeconds());
+    QVERIFY(first->WriteSeconds() > second->WriteSeconds());
+
+    BaseView->FConfig().GetConfig()->Default().SetOlderfilenum(2);
+    Probe.Next();
+    Form->Label12Click();
+    QCOMPARE(Probe.Names, (QStringList{"born-first", "born-second"}));
+}
+
+// The reports without icons (largest, oldest) and those with them (empty files) alike: the
+// check box and the frame around it fit, so the grid line below does not cut it.
+void DetailWindowTest::checkBoxesFitTheRowsWithAndWithoutIcons() {
+    Open({"e1:0", "e2:0", "big:9"});
+    const int margin = Form->style()->pixelMetric(QStyle::PM_FocusFrameVMargin);
+    QList<int> heights;
+    for (auto link :
+         {&TMainForm::Label2Click, &TMainForm::Label12Click, &TMainForm::Label11Click}) {
+        Probe.Next();
+        (Form.get()->*link)();
+        QVERIFY(Probe.Opened);
+        QVERIFY2(
+            Probe.RowHeight >= Probe.Indicator + 2 * margin,
+            qPrintable(
+                QStringLiteral("row %1, check box %2").arg(Probe.RowHeight).arg(Probe.Indicator)));
+        heights << Probe.RowHeight;
+    }
+    QCOMPARE(heights[0], heights[2]); // one height whether or not there is an icon
 }
 
 void DetailWindowTest::neverUsedRangesEndWholeYearsAgo() {
@@ -263,6 +318,29 @@ void DetailWindowTest::checkAllAndOpenInFileManager() {
     QVERIFY(opened.contains(root));          // the folder itself, and top.txt's folder
     QVERIFY(opened.contains(root + "/dir")); // dir, and inner.txt's folder
     QCOMPARE(opened.size(), rows.rowCount());
+}
+
+void DetailWindowTest::aFolderNoProgramOpensIsNamedInAMessage() {
+    Open({"dir/inner.txt:4"});
+    TEntryListModel rows;
+    rows.SetColumns(BaseView->VTFileAll().Columns());
+    rows.Fill(BaseView->FDataCtrl().Root()->FindByPath(Tree->Str() + "/dir"), nullptr);
+    TfmDetail detail(rows, *BaseView);
+    QList<QUrl> asked;
+    SetUrlOpener([&](const QUrl& url) {
+        asked << url;
+        return false;
+    });
+    detail.VT->setCurrentIndex(rows.index(1, 0)); // inner.txt: its folder opens
+    TAnswer answer;
+    answer.Next(QMessageBox::Ok);
+    detail.ToolButton1Click();
+    SetUrlOpener({});
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked[0].toLocalFile(), QString::fromStdString(Tree->Str() + "/dir"));
+    QCOMPARE(answer.Title, QString("Quorvex"));
+    QVERIFY2(answer.Text.contains(QString::fromStdString(Tree->Str() + "/dir")),
+             qPrintable(answer.Text));
 }
 
 void DetailWindowTest::deletingRemovesExactlyWhatLeftTheDisk() {

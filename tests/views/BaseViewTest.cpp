@@ -51,6 +51,7 @@ private slots:
     void sortingIsStableForEqualKeys();
     void groupTablesShowSumsOfTheCurrentFolder();
     void drillDownsListTheGroupsEntries();
+    void extensionThatIsNotUtf8IsListedFromItsPointAndRow();
     void topReportCopiesRowsWithoutIcons();
     void nothingHappensBeforeTheFirstScan();
     void reloadingRangesEmptiesGroupTables();
@@ -385,6 +386,33 @@ void BaseViewTest::columnContentsFollowTheNodeIndex() {
     QVERIFY(!files.Columns()[2].Visible);
     // Empty range lists leave one overflow row each.
     QCOMPARE(Column(v.GroupView(EView::VTName), 0), QStringList{"more"});
+}
+
+// The group's caption is bytes: both drill-downs must match the file by those bytes, not by
+// a text that turned the invalid bytes into U+FFFD.
+void BaseViewTest::extensionThatIsNotUtf8IsListedFromItsPointAndRow() {
+    TViewFixture f({"a.\xff\xfe:3", "b.\xfe:4", "c.txt:5"});
+    f.Open();
+    TBaseView& v = *f.View;
+    QStringList listed;
+    v.SetReportHandler([&](TEntryListModel& rows) { listed = Column(rows, ecFullPath); });
+    const QString odd = Path(f, "a.\xff\xfe");
+
+    const TChartPoints points = v.ChartPoints(EView::VTType);
+    const auto point = std::find_if(points.Points.begin(), points.Points.end(),
+                                    [](const TChartPoint& p) { return p.Caption == "\xff\xfe"; });
+    QVERIFY(point != points.Points.end());
+    v.ChartDblClick(EView::VTType, int(point - points.Points.begin()));
+    QCOMPARE(listed, QStringList{odd});
+
+    const TGroupModel& types = v.GroupView(EView::VTType);
+    int row = 0;
+    while (row < types.rowCount() && types.Sum(row)->GroupCaption() != "\xff\xfe")
+        ++row;
+    QVERIFY(row < types.rowCount());
+    listed.clear();
+    v.GroupDblClick(EView::VTType, row);
+    QCOMPARE(listed, QStringList{odd});
 }
 
 QTEST_GUILESS_MAIN(BaseViewTest)
