@@ -34,7 +34,7 @@ TPoints PointsOf(const TChartPoints& chart) {
     for (std::size_t i = 0; i < chart.Points.size(); ++i) {
         const TChartPoint& point = chart.Points[i];
         const double value = double(point.Value);
-        points.Labels << PointMarkText(DisplayText(point.Caption), value, total);
+        points.Labels << PointMarkText(VisibleControls(DisplayText(point.Caption)), value, total);
         points.Values.push_back(value);
         points.Colours.push_back(point.IsOthers() ? OthersColor : PointColor(int(i)));
     }

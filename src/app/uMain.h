@@ -1,5 +1,7 @@
 #pragma once
 
+#include "uViewStyle.h"
+
 #include <QIcon>
 #include <QLabel>
 #include <QMainWindow>
@@ -49,12 +51,6 @@ protected:
 private:
     bool FPressed = false;
 };
-
-/// Gives a result view the look every view of the program shares: a 17 px light-blue header
-/// with movable, resizable columns and a sort indicator, whole-row selection that keeps its
-/// colour without focus, hover highlight, grid lines and uniform row heights. `nested` views
-/// draw expand buttons on their top rows; the others are flat lists.
-void StyleTreeView(QTreeView* view, bool nested);
 
 /// Indexes of `TMainForm::GroupImage`.
 enum EGroupImage {

@@ -1,0 +1,116 @@
+#include "uViewStyle.h"
+
+#include "uEntryColumns.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QTreeView>
+
+namespace quorvex {
+
+namespace {
+
+constexpr int HeaderHeight = 17;
+
+/// Paints the grid lines and the hover highlight; only visible cells are painted, so it costs
+/// nothing on big lists.
+class TGridDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    // Control characters in names would cut the text at a line break and lay tabs out
+    // differently per view; the models keep them raw for the exports.
+    QString displayText(const QVariant& value, const QLocale& locale) const override {
+        if (value.typeId() == QMetaType::QString)
+            return VisibleControls(value.toString());
+        return QStyledItemDelegate::displayText(value, locale);
+    }
+
+    // A check box needs its frame's margins above and below, or the grid line cuts it; rows
+    // with and without an icon get the same height, as the icon is no taller.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        if (!index.data(Qt::CheckStateRole).isValid())
+            return size;
+        const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+        const int indicator =
+            style->pixelMetric(QStyle::PM_IndicatorHeight, &option, option.widget);
+        const int icon = style->pixelMetric(QStyle::PM_SmallIconSize, &option, option.widget);
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameVMargin, &option, option.widget);
+        size.setHeight(qMax(size.height(), qMax(indicator, icon) + 2 * margin));
+        return size;
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const bool hover =
+            (option.state & QStyle::State_MouseOver) && !(option.state & QStyle::State_Selected);
+        if (hover) {
+            QColor tint = option.palette.color(QPalette::Active, QPalette::Highlight);
+            tint.setAlpha(45);
+            painter->fillRect(option.rect, tint);
+        }
+        QStyledItemDelegate::paint(painter, option, index);
+        painter->save();
+        painter->setPen(QColor(216, 216, 216));
+        const QRect& r = option.rect;
+        painter->drawLine(r.bottomLeft(), r.bottomRight());
+        painter->drawLine(r.topRight(), r.bottomRight());
+        painter->restore();
+    }
+};
+
+/// A header of fixed height: QTreeView sizes its header from sizeHint(), not from the
+/// widget's fixed size.
+class TViewHeader : public QHeaderView {
+public:
+    explicit TViewHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+    QSize sizeHint() const override {
+        QSize size = QHeaderView::sizeHint();
+        size.setHeight(HeaderHeight);
+        return size;
+    }
+};
+
+} // namespace
+
+void StyleTreeView(QTreeView* view, bool nested) {
+    auto* header = new TViewHeader(view);
+    // setHeader() re-applies the view's sorting flag to the header (clickable, indicator),
+    // so the header is configured after it is installed.
+    view->setHeader(header); // the view owns it and sets its model
+    header->setSectionsMovable(true);
+    header->setSectionsClickable(true);
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder); // no arrow before the first sort
+    header->setHighlightSections(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header->setStyleSheet(QStringLiteral(
+        "QHeaderView { background-color: rgb(123,170,255); }"
+        " QHeaderView::section { background-color: rgb(123,170,255); border: none;"
+        " border-right: 1px solid rgb(86,132,222); border-bottom: 1px solid rgb(86,132,222);"
+        " padding: 0px 14px 0px 4px; }"));
+
+    view->setUniformRowHeights(true);
+    view->setRootIsDecorated(nested);
+    view->setItemsExpandable(nested);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setAllColumnsShowFocus(true);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setMouseTracking(true);
+    view->viewport()->setAttribute(Qt::WA_Hover);
+    view->setItemDelegate(new TGridDelegate(view));
+    view->setToolTip(QStringLiteral("Items"));
+
+    // Keep the selection visible when another widget has the focus.
+    QPalette palette = view->palette();
+    for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    view->setPalette(palette);
+}
+
+} // namespace quorvex
