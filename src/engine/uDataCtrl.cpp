@@ -59,17 +59,31 @@ TDataInfo* TDataCtrl::NewRoot(const std::string& path) {
 TDataCtrl::~TDataCtrl() = default;
 
 void TDataCtrl::ScanFolder(const std::string& path, IScanObserver* observer) {
+    Forget();
+    try {
+        Scan(path, observer);
+    } catch (...) {
+        // Half a tree is no result: the views must not show it, nor a later scan build on it.
+        Forget();
+        throw;
+    }
+}
+
+void TDataCtrl::Forget() {
     FRoot = FCurrentRoot = nullptr;
     FArena.Reset();
     FRegion.Clear();
     FProblems.clear();
     FCancelled = false;
+    FEntryCount = 0;
+}
+
+void TDataCtrl::Scan(const std::string& path, IScanObserver* observer) {
     FRoot = NewRoot(path);
     FEntryCount = 1;
     const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
-        ClassifyEntry(*FRoot);
         throw std::system_error(error, std::generic_category(), "Cannot read the folder " + path);
     }
     const int threads = ScanThreads();

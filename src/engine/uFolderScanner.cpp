@@ -77,9 +77,13 @@ void TFolderScanner::EnterNext(TFrame& top) {
 void TFolderScanner::Push(TDataInfo& folder, int fd, std::uint64_t dev, std::uint64_t ino) {
     ++FOpenFds;
     const std::size_t begin = FPending.size();
+    // On the stack first: the destructor closes the descriptor if reading throws.
+    FStack.push_back({&folder, fd, dev, ino, begin, begin, begin});
+    if (const TDataCtrl::TReadHook& hook = FCtrl.ReadHook())
+        hook(folder);
     ReadItems(folder, fd);
     StoreItems(folder);
-    FStack.push_back({&folder, fd, dev, ino, begin, begin, FPending.size()});
+    FStack.back().End = FPending.size();
 }
 
 void TFolderScanner::ReadItems(TDataInfo& folder, int fd) {

@@ -64,6 +64,9 @@ TParallelScanner::TParallelScanner(const TDataCtrl& ctrl, TEntryArena& arena,
       FHandles(MaxKeptFds) {}
 
 TParallelScanner::~TParallelScanner() {
+    // After a failure on this thread the workers may still wait for folders.
+    FStopping.store(true, std::memory_order_relaxed);
+    FStack.Stop();
     JoinWorkers(); // the entries stay in the engine's region
 }
 

@@ -46,7 +46,8 @@ TScanJob* TJobStack::Pop() {
 
 bool TJobStack::WaitDone(std::chrono::milliseconds timeout) {
     std::unique_lock lock(FLock);
-    return FFinished.wait_for(lock, timeout, [this] { return FDone; });
+    // A stop ends the wait too: after a failing thread nothing will ever finish the scan.
+    return FFinished.wait_for(lock, timeout, [this] { return FDone || FStopped; });
 }
 
 std::size_t TJobStack::Waiting() {
@@ -69,6 +70,13 @@ void TJobStack::Signal(bool& flag) {
 }
 
 // ---- TFolderHandles ---------------------------------------------------------------------
+
+TFolderHandles::~TFolderHandles() {
+    // Left only after a failed scan: the folders that kept them were never settled.
+    for (TScanJob* job : FKept)
+        if (const int fd = FdOf(job->Handle.exchange(0, std::memory_order_relaxed)); fd >= 0)
+            close(fd);
+}
 
 void TFolderHandles::Keep(TScanJob& job, int fd) {
     {

@@ -33,6 +33,8 @@ void TParallelScanner::TWorker::Main() {
 
 void TParallelScanner::TWorker::Process(TScanJob& job) {
     Current.store(job.Folder, std::memory_order_release);
+    if (const TDataCtrl::TReadHook& hook = FScan.FCtrl.ReadHook())
+        hook(*job.Folder);
     int error = 0;
     // The root is open from the start and stays open.
     const int fd = job.Parent ? Open(job, error) : TFolderHandles::Borrow(job);
@@ -42,7 +44,16 @@ void TParallelScanner::TWorker::Process(TScanJob& job) {
         FScan.Settle(&job, &FSpare);
         return;
     }
-    List(job, fd);
+    try {
+        List(job, fd);
+    } catch (...) {
+        // The scan fails; the descriptor must not outlive it.
+        if (job.Parent)
+            close(fd);
+        else
+            TFolderHandles::Return(job);
+        throw;
+    }
     Store(job, fd);
 }
 
