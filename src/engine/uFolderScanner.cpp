@@ -34,7 +34,7 @@ bool TFolderScanner::Run(TDataInfo& root, int rootFd, const std::string& rootPat
     FRootPath = rootPath;
     struct stat st {};
     fstat(rootFd, &st);
-    FVolume = std::make_unique<TVolumeGuard>(st.st_dev, rootPath);
+    FVolume = std::make_unique<TVolumeGuard>(rootFd);
     FLastReport = std::chrono::steady_clock::now();
     Push(root, rootFd, st.st_dev, st.st_ino);
     while (!FStack.empty() && !FCancelled) {

@@ -79,7 +79,7 @@ bool TParallelScanner::Run(TDataInfo& root, int rootFd, const std::string& rootP
     FRootJob.Pins.store(1, std::memory_order_relaxed); // held by this thread to the end
     FHandles.Keep(FRootJob, rootFd);
     FStack.Push({&FRootJob});
-    FVolume = std::make_unique<TVolumeGuard>(st.st_dev, rootPath);
+    FVolume = std::make_unique<TVolumeGuard>(rootFd);
     AddWorkers(FThreads);
     if (FWorkers.empty()) {
         FHandles.Unpin(FRootJob); // closes the root

@@ -1,0 +1,99 @@
+// The scan stays inside the scanned folder's mount: a tmpfs inside a tmpfs and a bind mount
+// of the scanned volume itself are listed, marked, and never entered. Mounted for real, in
+// a forked child with a mount namespace of its own, so nothing outlives the test.
+#include "EngineTestUtil.h"
+#include "FixtureTree.h"
+#include "ForkedChild.h"
+#include "uVolumeGuard.h"
+
+#include <gtest/gtest.h>
+#include <set>
+#include <sys/mount.h>
+
+namespace fs = std::filesystem;
+using namespace quorvex;
+using namespace quorvex::test;
+
+namespace {
+
+void MountOrThrow(const char* source, const fs::path& target, const char* type,
+                  unsigned long flags) {
+    if (mount(source, target.c_str(), type, flags, type ? "size=1m" : nullptr) != 0)
+        throw std::system_error(errno, std::generic_category(), "mount " + target.string());
+}
+
+// The scanned tree, problems included, as text (runs in the child).
+std::string ScanText(const std::string& root, int threads) {
+    TDataCtrl ctrl;
+    ctrl.LoadGroups(DefaultRanges());
+    ctrl.SetScanThreads(threads);
+    ctrl.ScanFolder(root);
+    std::set<std::string> problems; // in listing order, which the kernel decides
+    for (const TScanProblem& p : ctrl.Problems())
+        problems.insert("problem " + p.Path.substr(root.size()) + " " + ScanProblemText(p.Reason));
+    std::string text = DumpTree(*ctrl.Root());
+    for (const std::string& problem : problems)
+        text += problem + "\n";
+    return text + "total " + ctrl.Root()->FileSize() + "\n";
+}
+
+class MountRule : public testing::TestWithParam<int> {
+protected:
+    TempDir Dir;
+};
+
+TEST_P(MountRule, TmpfsInTmpfsAndBindMountsAreNotEntered) {
+    const fs::path top = Dir.Path() / "t";
+    const TChildResult result = RunInChild({.PrivateMounts = true}, [&] {
+        fs::create_directories(top);
+        MountOrThrow("tmpfs", top, "tmpfs", 0); // the scanned folder is a tmpfs itself
+        WriteTree(top, {"f:10", "data/x:5", "inner/", "bind/", "sub/y:1"});
+        MountOrThrow("tmpfs", top / "inner", "tmpfs", 0); // the same source, "tmpfs"
+        WriteTree(top, {"inner/g:100"});
+        MountOrThrow((top / "data").c_str(), top / "bind", nullptr, MS_BIND);
+        return ScanText(top.string(), GetParam());
+    });
+    if (!result.Refused.empty())
+        GTEST_SKIP() << result.Refused;
+    EXPECT_EQ(result.Output, "bind/ 0\n"
+                             "data/ 5\n"
+                             "data/x 5\n"
+                             "f 10\n"
+                             "inner/ 0\n"
+                             "sub/ 1\n"
+                             "sub/y 1\n"
+                             "problem /bind other volume\n"
+                             "problem /inner other volume\n"
+                             "total 16\n");
+}
+
+// A bind mount of a folder onto a folder of the same tmpfs, scanned from above the mount:
+// the scanned folder's own mount is what counts, not the device.
+TEST_P(MountRule, ABindMountOfTheScannedFolderIsNotCountedTwice) {
+    const fs::path top = Dir.Path();
+    const TChildResult result = RunInChild({.PrivateMounts = true}, [&] {
+        WriteTree(top, {"a/file:7", "again/"});
+        MountOrThrow((top / "a").c_str(), top / "again", nullptr, MS_BIND);
+        return ScanText(top.string(), GetParam());
+    });
+    if (!result.Refused.empty())
+        GTEST_SKIP() << result.Refused;
+    EXPECT_EQ(result.Output, "a/ 7\n"
+                             "a/file 7\n"
+                             "again/ 0\n"
+                             "problem /again other volume\n"
+                             "total 7\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Threads, MountRule, testing::Values(1, 4));
+
+TEST(MountPoints, EscapesAreDecoded) {
+    const auto points =
+        ParseMountPoints("26 1 254:0 / / rw,relatime - ext4 /dev/vda rw\n"
+                         "65 26 0:39 / /tmp/with\\040space rw,relatime - tmpfs tmpfs rw\n"
+                         "66 65 0:40 / /tmp/tab\\011and\\134slash rw - tmpfs x rw\n");
+    EXPECT_EQ(points,
+              (std::unordered_set<std::string>{"/", "/tmp/with space", "/tmp/tab\tand\\slash"}));
+}
+
+} // namespace
