@@ -1,6 +1,7 @@
 #include "EngineTestUtil.h"
 
 #include <algorithm>
+#include <set>
 #include <vector>
 
 namespace quorvex::test {
@@ -31,6 +32,20 @@ bool TotalsConsistent(const TDataInfo& root) {
             return false;
     }
     return true;
+}
+
+std::string ScanReport(const std::string& root, int threads) {
+    TDataCtrl ctrl;
+    ctrl.LoadGroups(DefaultRanges());
+    ctrl.SetScanThreads(threads);
+    ctrl.ScanFolder(root);
+    std::set<std::string> problems;
+    for (const TScanProblem& p : ctrl.Problems())
+        problems.insert("problem " + p.Path.substr(root.size()) + " " + ScanProblemText(p.Reason));
+    std::string text = DumpTree(*ctrl.Root());
+    for (const std::string& problem : problems)
+        text += problem + "\n";
+    return text + "total " + ctrl.Root()->FileSize() + "\n";
 }
 
 TGroupRanges DefaultRanges() {

@@ -13,6 +13,11 @@ std::string DumpTree(const TDataInfo& root);
 /// True when every folder's size equals the sum of its children's sizes.
 bool TotalsConsistent(const TDataInfo& root);
 
+/// Scans `root` with `threads` threads and describes the result: DumpTree, then one line per
+/// problem ("problem /relative/path reason", sorted: the listing order is the kernel's), then
+/// "total <bytes>". For scans in forked children, which report back as text.
+std::string ScanReport(const std::string& root, int threads);
+
 /// Groups of the default configuration.
 TGroupRanges DefaultRanges();
 

@@ -7,7 +7,6 @@
 #include "uVolumeGuard.h"
 
 #include <gtest/gtest.h>
-#include <set>
 #include <sys/mount.h>
 
 namespace fs = std::filesystem;
@@ -20,21 +19,6 @@ void MountOrThrow(const char* source, const fs::path& target, const char* type,
                   unsigned long flags) {
     if (mount(source, target.c_str(), type, flags, type ? "size=1m" : nullptr) != 0)
         throw std::system_error(errno, std::generic_category(), "mount " + target.string());
-}
-
-// The scanned tree, problems included, as text (runs in the child).
-std::string ScanText(const std::string& root, int threads) {
-    TDataCtrl ctrl;
-    ctrl.LoadGroups(DefaultRanges());
-    ctrl.SetScanThreads(threads);
-    ctrl.ScanFolder(root);
-    std::set<std::string> problems; // in listing order, which the kernel decides
-    for (const TScanProblem& p : ctrl.Problems())
-        problems.insert("problem " + p.Path.substr(root.size()) + " " + ScanProblemText(p.Reason));
-    std::string text = DumpTree(*ctrl.Root());
-    for (const std::string& problem : problems)
-        text += problem + "\n";
-    return text + "total " + ctrl.Root()->FileSize() + "\n";
 }
 
 class MountRule : public testing::TestWithParam<int> {
@@ -51,7 +35,7 @@ TEST_P(MountRule, TmpfsInTmpfsAndBindMountsAreNotEntered) {
         MountOrThrow("tmpfs", top / "inner", "tmpfs", 0); // the same source, "tmpfs"
         WriteTree(top, {"inner/g:100"});
         MountOrThrow((top / "data").c_str(), top / "bind", nullptr, MS_BIND);
-        return ScanText(top.string(), GetParam());
+        return ScanReport(top.string(), GetParam());
     });
     if (!result.Refused.empty())
         GTEST_SKIP() << result.Refused;
@@ -74,7 +58,7 @@ TEST_P(MountRule, ABindMountOfTheScannedFolderIsNotCountedTwice) {
     const TChildResult result = RunInChild({.PrivateMounts = true}, [&] {
         WriteTree(top, {"a/file:7", "again/"});
         MountOrThrow((top / "a").c_str(), top / "again", nullptr, MS_BIND);
-        return ScanText(top.string(), GetParam());
+        return ScanReport(top.string(), GetParam());
     });
     if (!result.Refused.empty())
         GTEST_SKIP() << result.Refused;

@@ -7,6 +7,7 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace quorvex::test {
@@ -65,6 +66,18 @@ std::string Setup(const TChildSetup& setup) {
 }
 
 } // namespace
+
+void HandOver(const std::filesystem::path& path, int user) {
+    const auto id = uid_t(user);
+    if (lchown(path.c_str(), id, gid_t(id)) != 0)
+        throw std::system_error(errno, std::generic_category(), "lchown " + path.string());
+    if (!std::filesystem::is_directory(std::filesystem::symlink_status(path)))
+        return;
+    for (const auto& item : std::filesystem::recursive_directory_iterator(path))
+        if (lchown(item.path().c_str(), id, gid_t(id)) != 0)
+            throw std::system_error(errno, std::generic_category(),
+                                    "lchown " + item.path().string());
+}
 
 TChildResult RunInChild(const TChildSetup& setup, const std::function<std::string()>& body) {
     int fds[2];

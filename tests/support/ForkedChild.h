@@ -1,7 +1,9 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace quorvex::test {
 
@@ -29,5 +31,15 @@ TChildResult RunInChild(const TChildSetup& setup, const std::function<std::strin
 
 /// The user id of "nobody", for privilege drops.
 inline constexpr int NobodyId = 65534;
+
+/// Makes `user` the owner of `path` and of everything below it (links not followed), so a
+/// child running as that user meets the owner's permission bits there.
+void HandOver(const std::filesystem::path& path, int user);
+
+/// One line of a child's report: "what yes" or "what NO". The parent compares the whole
+/// report with the expected text, so a failing check shows by name.
+inline std::string Verdict(std::string_view what, bool holds) {
+    return std::string(what) + (holds ? " yes\n" : " NO\n");
+}
 
 } // namespace quorvex::test
