@@ -1,28 +1,29 @@
 #include "uFolderScanner.h"
 
 #include "uDataCtrl.h"
+#include "uDescriptorLimit.h"
 #include "uVolumeGuard.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace quorvex {
 
 namespace {
 
-// Open directory descriptors kept along the current path; deeper trees reopen from an
-// ancestor instead of running out of descriptors.
-constexpr std::size_t MaxOpenFolders = 64;
 constexpr auto ReportInterval = std::chrono::milliseconds(50);
 constexpr int OpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 } // namespace
 
 TFolderScanner::TFolderScanner(const TDataCtrl& ctrl, TEntryArena& arena,
-                               std::vector<TScanProblem>& problems, IScanObserver* observer)
-    : FCtrl(ctrl), FArena(arena), FProblems(problems), FObserver(observer) {}
+                               std::vector<TScanProblem>& problems, IScanObserver* observer,
+                               std::size_t keptFolders)
+    : FCtrl(ctrl), FArena(arena), FProblems(problems), FObserver(observer),
+      FKeptFolders(keptFolders) {}
 
 TFolderScanner::~TFolderScanner() {
     for (const TFrame& frame : FStack)
@@ -56,7 +57,7 @@ void TFolderScanner::EnterNext(TFrame& top) {
     const std::size_t level = FStack.size() - 1;
     const TPending next = FPending[top.Next++];
     const int parentFd = EnsureFd(level);
-    int fd = parentFd < 0 ? -1 : openat(parentFd, next.Folder->NameBytes(), OpenFlags);
+    int fd = parentFd < 0 ? -1 : OpenFolder(parentFd, next.Folder->NameBytes(), level);
     const int error = parentFd < 0 ? ENOENT : errno;
     if (FStack[level].Next == FStack[level].End && FStack[level].Fd >= 0) {
         // Nothing more to open here: free the descriptor now, so a deep chain of single
@@ -126,13 +127,13 @@ int TFolderScanner::EnsureFd(std::size_t level) {
     while (from > 0 && FStack[from].Fd < 0)
         --from;
     if (FStack[from].Fd < 0) {
-        FStack[from].Fd = open(FRootPath.c_str(), OpenFlags & ~O_NOFOLLOW);
+        FStack[from].Fd = OpenFolder(AT_FDCWD, FRootPath.c_str(), 0);
         if (FStack[from].Fd < 0)
             return -1;
         ++FOpenFds;
     }
     for (std::size_t k = from + 1; k <= level; ++k) {
-        const int fd = openat(FStack[k - 1].Fd, FStack[k].Folder->NameBytes(), OpenFlags);
+        const int fd = OpenFolder(FStack[k - 1].Fd, FStack[k].Folder->NameBytes(), k - 1);
         struct stat st {};
         if (fd < 0 || fstat(fd, &st) != 0 || st.st_dev != FStack[k].Dev ||
             st.st_ino != FStack[k].Ino) {
@@ -146,9 +147,36 @@ int TFolderScanner::EnsureFd(std::size_t level) {
     return FStack[level].Fd;
 }
 
+int TFolderScanner::OpenFolder(int at, const char* name, std::size_t level) {
+    // The scan root is reopened by its path as given, which may be a link.
+    const int flags = at == AT_FDCWD ? OpenFlags & ~O_NOFOLLOW : OpenFlags;
+    for (;;) {
+        const int fd = openat(at, name, flags);
+        const int error = errno;
+        if (fd >= 0 || !IsDescriptorShortage(error))
+            return fd;
+        // Out of descriptors is no property of the folder: make room and try again.
+        if (!CloseShallowest(level))
+            throw std::system_error(error, std::generic_category(),
+                                    "Too few descriptors left to scan " + FRootPath);
+    }
+}
+
+bool TFolderScanner::CloseShallowest(std::size_t level) {
+    for (std::size_t k = 0; k < level; ++k) {
+        if (FStack[k].Fd >= 0) {
+            close(FStack[k].Fd);
+            FStack[k].Fd = -1;
+            --FOpenFds;
+            return true;
+        }
+    }
+    return false;
+}
+
 void TFolderScanner::LimitOpenFolders() {
     // Close the shallowest first: they are needed last.
-    for (std::size_t k = 0; FOpenFds > MaxOpenFolders && k + 1 < FStack.size(); ++k) {
+    for (std::size_t k = 0; FOpenFds > FKeptFolders && k + 1 < FStack.size(); ++k) {
         if (FStack[k].Fd >= 0) {
             close(FStack[k].Fd);
             FStack[k].Fd = -1;

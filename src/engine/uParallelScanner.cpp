@@ -15,10 +15,6 @@ namespace quorvex {
 
 namespace {
 
-// Descriptors of listed folders kept open for their sub-folders; beyond this the shallowest
-// are closed and reopened from an ancestor when needed. Each thread holds a few more while
-// it works.
-constexpr std::size_t MaxKeptFds = 64;
 constexpr auto PollInterval = std::chrono::milliseconds(10);
 constexpr auto ReportInterval = std::chrono::milliseconds(50);
 
@@ -57,11 +53,11 @@ void TParallelScanner::Settle(TScanJob* job, std::vector<TScanJob*>* spare) {
 
 TParallelScanner::TParallelScanner(const TDataCtrl& ctrl, TEntryArena& arena,
                                    std::vector<TScanProblem>& problems, IScanObserver* observer,
-                                   int threads, int maxThreads)
+                                   int threads, int maxThreads, std::size_t keptFolders)
     : FCtrl(ctrl), FArena(arena), FProblems(problems), FObserver(observer),
       FThreads(std::clamp(threads, 1, TDataCtrl::MaxScanThreads)),
       FMaxThreads(std::clamp(maxThreads, FThreads, TDataCtrl::MaxScanThreads)),
-      FHandles(MaxKeptFds) {}
+      FHandles(keptFolders) {}
 
 TParallelScanner::~TParallelScanner() {
     // After a failure on this thread the workers may still wait for folders.

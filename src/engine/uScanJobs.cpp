@@ -1,5 +1,6 @@
 #include "uScanJobs.h"
 
+#include <limits>
 #include <unistd.h>
 
 namespace quorvex {
@@ -108,6 +109,11 @@ bool TFolderHandles::EvictShallowerThan(std::uint32_t depth) {
     Forget(*victim);
     close(FdOf(handle));
     return true;
+}
+
+bool TFolderHandles::Release() {
+    const std::lock_guard lock(FLock);
+    return EvictShallowerThan(std::numeric_limits<std::uint32_t>::max());
 }
 
 void TFolderHandles::Forget(TScanJob& job) {

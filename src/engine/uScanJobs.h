@@ -75,6 +75,9 @@ public:
     static bool TryPin(TScanJob& job);
     /// Drops a pin; the last one closes the job's descriptor.
     void Unpin(TScanJob& job);
+    /// Closes the shallowest kept descriptor nobody is using, for a thread that ran out of
+    /// descriptors; false when there is none.
+    bool Release();
 
 private:
     bool EvictShallowerThan(std::uint32_t depth);

@@ -1,10 +1,14 @@
 #include "uScanWorker.h"
 
 #include "uDataCtrl.h"
+#include "uDescriptorLimit.h"
 
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace quorvex {
@@ -12,6 +16,9 @@ namespace quorvex {
 namespace {
 
 constexpr int OpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+// Threads hold at most three descriptors each and give them back within a folder's
+// listing: five seconds without one means the rest of the program holds them all.
+constexpr int MaxShortageWaits = 5000;
 // Problems of one folder in the order a one-thread scan records them.
 constexpr std::uint32_t OrderOpen = 0, OrderList = 1, OrderDenied = 2, OrderOtherVolume = 3;
 
@@ -61,12 +68,12 @@ int TParallelScanner::TWorker::Open(TScanJob& job, int& error) {
     TScanJob& parent = *job.Parent;
     int fd = -1;
     if (const int at = TFolderHandles::Borrow(parent); at >= 0) {
-        fd = openat(at, job.Folder->NameBytes(), OpenFlags);
+        fd = OpenFolder(at, job.Folder->NameBytes());
         error = errno;
         TFolderHandles::Return(parent);
     } else {
         const int reached = Reach(parent);
-        fd = reached < 0 ? -1 : openat(reached, job.Folder->NameBytes(), OpenFlags);
+        fd = reached < 0 ? -1 : OpenFolder(reached, job.Folder->NameBytes());
         error = reached < 0 ? ENOENT : errno;
         if (reached >= 0)
             FScan.FHandles.Keep(parent, reached); // for the parent's other sub-folders
@@ -93,7 +100,7 @@ int TParallelScanner::TWorker::Reach(TScanJob& target) {
     // when they still need it, so their next sub-folder does not walk again.
     int fd = -1;
     for (auto it = FChain.rbegin(); it != FChain.rend(); ++it) {
-        const int next = openat(fd >= 0 ? fd : at, (*it)->Folder->NameBytes(), OpenFlags);
+        const int next = OpenFolder(fd >= 0 ? fd : at, (*it)->Folder->NameBytes());
         if (fd >= 0) {
             Pass(**(it - 1), fd);
         } else {
@@ -109,6 +116,23 @@ int TParallelScanner::TWorker::Reach(TScanJob& target) {
             break;
     }
     return fd;
+}
+
+int TParallelScanner::TWorker::OpenFolder(int at, const char* name) {
+    for (int waits = 0;;) {
+        const int fd = openat(at, name, OpenFlags);
+        const int error = errno;
+        if (fd >= 0 || !IsDescriptorShortage(error))
+            return fd;
+        // Out of descriptors is no property of the folder: free a kept one, or wait for the
+        // other threads to give theirs back, and try again.
+        if (FScan.FHandles.Release())
+            continue;
+        if (++waits > MaxShortageWaits)
+            throw std::system_error(error, std::generic_category(),
+                                    "Too few descriptors left to scan");
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 void TParallelScanner::TWorker::Pass(TScanJob& job, int fd) {

@@ -43,6 +43,9 @@ private:
     void Process(TScanJob& job);
     int Open(TScanJob& job, int& error);
     int Reach(TScanJob& target);
+    /// openat that frees kept descriptors, or waits for them, when the process is out of
+    /// them; throws std::system_error when none comes back.
+    int OpenFolder(int at, const char* name);
     void Pass(TScanJob& job, int fd);
     void List(TScanJob& job, int fd);
     void Store(TScanJob& job, int fd);
