@@ -49,7 +49,9 @@ public:
     /// on any failure of a scanning thread; after a throw nothing is scanned (Root() and
     /// CurrentRoot() are null, no problems, no entries).
     void ScanFolder(const std::string& path, IScanObserver* observer = nullptr);
-    /// Folders of the last scan that were not read, or not entered.
+    /// Folders of the last scan that could not be read, or were not entered, in the order a
+    /// one-thread scan meets them. Folders a cancel left unread are not listed here; like
+    /// these, their entries say so (TDataInfo::NotScanned).
     const std::vector<TScanProblem>& Problems() const { return FProblems; }
     /// True when the last scan was cancelled: the tree holds what had been read.
     bool WasCancelled() const { return FCancelled; }

@@ -56,6 +56,7 @@ bool TFolderScanner::Run(TDataInfo& root, int rootFd, const std::string& rootPat
 void TFolderScanner::EnterNext(TFrame& top) {
     const std::size_t level = FStack.size() - 1;
     const TPending next = FPending[top.Next++];
+    CallHook(*next.Folder);
     const int parentFd = EnsureFd(level);
     int fd = parentFd < 0 ? -1 : OpenFolder(parentFd, next.Folder->NameBytes(), level);
     const int error = parentFd < 0 ? ENOENT : errno;
@@ -78,13 +79,19 @@ void TFolderScanner::EnterNext(TFrame& top) {
 void TFolderScanner::Push(TDataInfo& folder, int fd, std::uint64_t dev, std::uint64_t ino) {
     ++FOpenFds;
     const std::size_t begin = FPending.size();
+    const bool root = FStack.empty();
     // On the stack first: the destructor closes the descriptor if reading throws.
     FStack.push_back({&folder, fd, dev, ino, begin, begin, begin});
-    if (const TDataCtrl::TReadHook& hook = FCtrl.ReadHook())
-        hook(folder);
+    if (root) // the others' is called before they are opened
+        CallHook(folder);
     ReadItems(folder, fd);
     StoreItems(folder);
     FStack.back().End = FPending.size();
+}
+
+void TFolderScanner::CallHook(const TDataInfo& folder) const {
+    if (const TDataCtrl::TReadHook& hook = FCtrl.ReadHook())
+        hook(folder);
 }
 
 void TFolderScanner::ReadItems(TDataInfo& folder, int fd) {
@@ -92,6 +99,9 @@ void TFolderScanner::ReadItems(TDataInfo& folder, int fd) {
     while (!FCancelled && FReader.Next())
         if (Poll(folder))
             break;
+    // Cut short by a cancel unless that came with the last item.
+    if (FCancelled && FReader.Next())
+        folder.MarkNotScanned(EScanProblem::NotRead);
     if (FReader.ListError())
         Problem(folder, ProblemOfError(FReader.ListError()), FReader.ListError());
     if (FReader.Denied())
@@ -197,8 +207,10 @@ void TFolderScanner::Unwind() {
     // Sub-folders not entered yet stay empty; every open folder totals what it holds.
     while (!FStack.empty()) {
         TFrame& top = FStack.back();
-        for (std::size_t k = top.Next; k < top.End; ++k)
+        for (std::size_t k = top.Next; k < top.End; ++k) {
+            FPending[k].Folder->MarkNotScanned(EScanProblem::NotRead);
             FinishFolder(*FPending[k].Folder);
+        }
         PopFrame();
     }
 }
@@ -214,7 +226,8 @@ void TFolderScanner::PopFrame() {
     FStack.pop_back();
 }
 
-void TFolderScanner::Problem(const TDataInfo& folder, EScanProblem reason, int error) {
+void TFolderScanner::Problem(TDataInfo& folder, EScanProblem reason, int error) {
+    folder.MarkNotScanned(reason);
     FProblems.push_back({folder.FullPath(), reason, error});
 }
 

@@ -49,6 +49,7 @@ private:
     };
 
     void Push(TDataInfo& folder, int fd, std::uint64_t dev, std::uint64_t ino);
+    void CallHook(const TDataInfo& folder) const;
     void ReadItems(TDataInfo& folder, int fd);
     void StoreItems(TDataInfo& folder);
     void EnterNext(TFrame& top);
@@ -61,7 +62,7 @@ private:
     void FinishFolder(TDataInfo& folder);
     void Unwind();
     void PopFrame(); // totals, closes and leaves the innermost open folder
-    void Problem(const TDataInfo& folder, EScanProblem reason, int error);
+    void Problem(TDataInfo& folder, EScanProblem reason, int error);
     bool Poll(const TDataInfo& folder);
 
     const TDataCtrl& FCtrl;

@@ -155,6 +155,7 @@ void TParallelScanner::SettleLeftJobs() {
     for (TScanJob* job : FStack.TakeLeft()) {
         if (job->Parent)
             FHandles.Unpin(*job->Parent);
+        job->Folder->MarkNotScanned(EScanProblem::NotRead);
         job->Pending.store(1, std::memory_order_relaxed);
         Settle(job, nullptr);
     }

@@ -118,6 +118,12 @@ int TParallelScanner::TWorker::Reach(TScanJob& target) {
     return fd;
 }
 
+void TParallelScanner::TWorker::Problem(TDataInfo& entry, const TDataInfo& anchor,
+                                        std::uint32_t order, EScanProblem reason, int error) {
+    entry.MarkNotScanned(reason);
+    Found.push_back({&entry, &anchor, order, reason, error});
+}
+
 int TParallelScanner::TWorker::OpenFolder(int at, const char* name) {
     for (int waits = 0;;) {
         const int fd = openat(at, name, OpenFlags);
@@ -146,10 +152,13 @@ void TParallelScanner::TWorker::Pass(TScanJob& job, int fd) {
 
 void TParallelScanner::TWorker::List(TScanJob& job, int fd) {
     FReader.Start(fd, FVolume);
-    while (FReader.Next())
-        if (FScan.FStopping.load(std::memory_order_relaxed))
-            break;
-    const TDataInfo& folder = *job.Folder;
+    bool stopped = false;
+    while (!stopped && FReader.Next())
+        stopped = FScan.FStopping.load(std::memory_order_relaxed);
+    TDataInfo& folder = *job.Folder;
+    // Cut short by a stop unless that came with the last item.
+    if (stopped && FReader.Next())
+        folder.MarkNotScanned(EScanProblem::NotRead);
     if (const int error = FReader.ListError())
         Problem(folder, folder, OrderList, ProblemOfError(error), error);
     if (FReader.Denied())

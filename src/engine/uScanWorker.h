@@ -50,10 +50,9 @@ private:
     void List(TScanJob& job, int fd);
     void Store(TScanJob& job, int fd);
     TScanJob* NewJob(TDataInfo& folder, TScanJob& parent, const TListedItem& item);
-    void Problem(const TDataInfo& entry, const TDataInfo& anchor, std::uint32_t order,
-                 EScanProblem reason, int error) {
-        Found.push_back({&entry, &anchor, order, reason, error});
-    }
+    /// Records the problem and marks the entry.
+    void Problem(TDataInfo& entry, const TDataInfo& anchor, std::uint32_t order,
+                 EScanProblem reason, int error);
 
     TParallelScanner& FScan;
     TVolumeGuard FVolume;

@@ -11,8 +11,9 @@ std::string DumpTree(const TDataInfo& root) {
     auto* top = const_cast<TDataInfo*>(&root);
     const std::size_t prefix = root.FullPath().size() + (root.FullPath().back() == '/' ? 0 : 1);
     for (TDataInfo* e = NextInPreOrder(top, top); e; e = NextInPreOrder(e, top))
-        lines.push_back(e->FullPath().substr(prefix) + (e->IsFolder() ? "/ " : " ") +
-                        e->FileSize());
+        lines.push_back(
+            e->FullPath().substr(prefix) + (e->IsFolder() ? "/ " : " ") + e->FileSize() +
+            (e->NotScanned() ? std::string(" [") + ScanProblemText(e->ScanProblem()) + "]" : ""));
     std::sort(lines.begin(), lines.end());
     std::string text;
     for (const std::string& line : lines)

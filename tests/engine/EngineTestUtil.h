@@ -6,8 +6,9 @@
 
 namespace quorvex::test {
 
-/// Every entry below `root` as "relative/path size" (folders end in "/"), sorted, one per
-/// line, so a scanned tree compares with an expected text whatever the listing order.
+/// Every entry below `root` as "relative/path size" (folders end in "/", and a folder not
+/// read completely adds " [reason]"), sorted, one per line, so a scanned tree compares with
+/// an expected text whatever the listing order.
 std::string DumpTree(const TDataInfo& root);
 
 /// True when every folder's size equals the sum of its children's sizes.

@@ -39,11 +39,11 @@ TEST_P(MountRule, TmpfsInTmpfsAndBindMountsAreNotEntered) {
     });
     if (!result.Refused.empty())
         GTEST_SKIP() << result.Refused;
-    EXPECT_EQ(result.Output, "bind/ 0\n"
+    EXPECT_EQ(result.Output, "bind/ 0 [other volume]\n"
                              "data/ 5\n"
                              "data/x 5\n"
                              "f 10\n"
-                             "inner/ 0\n"
+                             "inner/ 0 [other volume]\n"
                              "sub/ 1\n"
                              "sub/y 1\n"
                              "problem /bind other volume\n"
@@ -64,7 +64,7 @@ TEST_P(MountRule, ABindMountOfTheScannedFolderIsNotCountedTwice) {
         GTEST_SKIP() << result.Refused;
     EXPECT_EQ(result.Output, "a/ 7\n"
                              "a/file 7\n"
-                             "again/ 0\n"
+                             "again/ 0 [other volume]\n"
                              "problem /again other volume\n"
                              "total 7\n");
 }

@@ -33,7 +33,10 @@ std::string EntryLine(const TDataInfo& e, std::size_t prefix) {
     line += " groups=" + std::to_string(e.SizeGroup()) + "," + std::to_string(e.CreateGroup()) +
             "," + std::to_string(e.AccessGroup()) + "," + std::to_string(e.WriteGroup()) + "," +
             std::to_string(e.NameLengthGroup());
-    line += " children=" + std::to_string(e.Children().Count()) + "\n";
+    line += " children=" + std::to_string(e.Children().Count());
+    if (e.NotScanned())
+        line += std::string(" not scanned: ") + ScanProblemText(e.ScanProblem());
+    line += "\n";
     std::uint32_t row = 0;
     for (const TDataInfo& child : e.Children())
         if (child.Parent() != &e || child.Row() != row++)

@@ -111,9 +111,9 @@ TEST_P(Unreadable, FoldersAreEmptyEntriesAndRecordedProblems) {
         RunInChild({.User = NobodyId}, [&] { return ScanReport(dir.Str(), GetParam()); });
     if (!result.Refused.empty())
         GTEST_SKIP() << result.Refused;
-    EXPECT_EQ(result.Output, "locked/ 0\n"
-                             "noexec/ 0\n"
-                             "noread/ 0\n"
+    EXPECT_EQ(result.Output, "locked/ 0 [permission denied]\n"
+                             "noexec/ 0 [permission denied]\n"
+                             "noread/ 0 [permission denied]\n"
                              "open/ 1\n"
                              "open/a 1\n"
                              "problem /locked permission denied\n"
