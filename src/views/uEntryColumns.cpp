@@ -66,6 +66,13 @@ QString DisplayText(std::string_view bytes) {
     return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
 }
 
+QString NotScannedText(const TDataInfo& entry) {
+    if (!entry.NotScanned())
+        return {};
+    return QStringLiteral("Not scanned: ") +
+           QString::fromLatin1(ScanProblemText(entry.ScanProblem()));
+}
+
 QString EntryCellText(const TDataInfo& entry, int column) {
     switch (column) {
     case ecFileName:

@@ -46,6 +46,10 @@ std::vector<TEntryColumn> FolderTreeColumns();
 /// Names and paths are bytes; the views show them as UTF-8, an invalid byte as U+FFFD.
 QString DisplayText(std::string_view bytes);
 
+/// "Not scanned: " and the reason, for a folder the scan did not read completely; empty
+/// for every other entry.
+QString NotScannedText(const TDataInfo& entry);
+
 /// The cell text of an entry list at column index `column`.
 QString EntryCellText(const TDataInfo& entry, int column);
 
