@@ -67,9 +67,9 @@ std::uint64_t TVolumeGuard::MountIdOf(const struct statx& st) {
     return MountField(st);
 }
 
-TVolumeGuard::TVolumeGuard(int rootFd) {
+TVolumeGuard::TVolumeGuard(int rootFd, bool mountIds) {
     struct statx st {};
-    if (statx(rootFd, "", AT_EMPTY_PATH, STATX_MNT_ID, &st) == 0)
+    if (mountIds && statx(rootFd, "", AT_EMPTY_PATH, STATX_MNT_ID, &st) == 0)
         FRootMount = MountIdOf(st);
     if (FRootMount != 0)
         return;

@@ -15,8 +15,9 @@ namespace quorvex {
 /// sub-volumes of one btrfs mount have their own, and are entered).
 class TVolumeGuard {
 public:
-    /// `rootFd` is the scanned folder, open.
-    explicit TVolumeGuard(int rootFd);
+    /// `rootFd` is the scanned folder, open. `mountIds` false ignores the kernel's mount IDs
+    /// and reads the mount table instead, as on kernels before Linux 5.8.
+    explicit TVolumeGuard(int rootFd, bool mountIds = true);
 
     /// Whether the folder `name` in the open folder `dirFd`, which statx described as `st`
     /// (asked with STATX_MNT_ID), is on another mount.

@@ -6,8 +6,11 @@
 #include "ForkedChild.h"
 #include "uVolumeGuard.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace quorvex;
@@ -70,6 +73,34 @@ TEST_P(MountRule, ABindMountOfTheScannedFolderIsNotCountedTwice) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Threads, MountRule, testing::Values(1, 4));
+
+// Kernels before 5.8 give no mount IDs: the mount table tells the same.
+TEST(MountPoints, WithoutMountIdsTheMountTableDecides) {
+    TempDir dir;
+    const fs::path top = dir.Path();
+    const TChildResult result = RunInChild({.PrivateMounts = true}, [&] {
+        WriteTree(top, {"in ner/", "again/", "plain/", "data/"});
+        MountOrThrow("tmpfs", top / "in ner", "tmpfs", 0); // listed as "in\\040ner"
+        MountOrThrow((top / "data").c_str(), top / "again", nullptr, MS_BIND);
+        const int fd = open(top.c_str(), O_RDONLY | O_DIRECTORY);
+        std::string report;
+        for (const bool mountIds : {true, false}) {
+            const TVolumeGuard guard(fd, mountIds);
+            for (const char* name : {"in ner", "again", "plain"}) {
+                struct statx st {};
+                statx(fd, name, AT_SYMLINK_NOFOLLOW, STATX_TYPE | 0x1000U, &st);
+                report += Verdict(std::string(name) + (mountIds ? " by ID" : " by table"),
+                                  guard.IsOtherMount(st, fd, name) == (name[0] != 'p'));
+            }
+        }
+        close(fd);
+        return report;
+    });
+    if (!result.Refused.empty())
+        GTEST_SKIP() << result.Refused;
+    EXPECT_EQ(result.Output, "in ner by ID yes\nagain by ID yes\nplain by ID yes\n"
+                             "in ner by table yes\nagain by table yes\nplain by table yes\n");
+}
 
 TEST(MountPoints, EscapesAreDecoded) {
     const auto points =
