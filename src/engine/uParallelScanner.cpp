@@ -63,7 +63,8 @@ TParallelScanner::~TParallelScanner() {
     // After a failure on this thread the workers may still wait for folders.
     FStopping.store(true, std::memory_order_relaxed);
     FStack.Stop();
-    JoinWorkers(); // the entries stay in the engine's region
+    JoinWorkers();       // the entries stay in the engine's region
+    FHandles.CloseAll(); // before the workers' jobs go
 }
 
 bool TParallelScanner::Run(TDataInfo& root, int rootFd, const std::string& rootPath) {

@@ -72,11 +72,12 @@ void TJobStack::Signal(bool& flag) {
 
 // ---- TFolderHandles ---------------------------------------------------------------------
 
-TFolderHandles::~TFolderHandles() {
-    // Left only after a failed scan: the folders that kept them were never settled.
+void TFolderHandles::CloseAll() {
+    const std::lock_guard lock(FLock);
     for (TScanJob* job : FKept)
         if (const int fd = FdOf(job->Handle.exchange(0, std::memory_order_relaxed)); fd >= 0)
             close(fd);
+    FKept.clear();
 }
 
 void TFolderHandles::Keep(TScanJob& job, int fd) {

@@ -60,7 +60,6 @@ private:
 class TFolderHandles {
 public:
     explicit TFolderHandles(std::size_t budget) : FBudget(budget) {}
-    ~TFolderHandles();
     TFolderHandles(const TFolderHandles&) = delete;
     TFolderHandles& operator=(const TFolderHandles&) = delete;
 
@@ -78,6 +77,9 @@ public:
     /// Closes the shallowest kept descriptor nobody is using, for a thread that ran out of
     /// descriptors; false when there is none.
     bool Release();
+    /// Closes every kept descriptor. Left only after a failed scan, whose folders were
+    /// never settled; the jobs must still exist.
+    void CloseAll();
 
 private:
     bool EvictShallowerThan(std::uint32_t depth);
