@@ -1,6 +1,7 @@
 #include "uApplication.h"
 #include "uBaseView.h"
 #include "uCommandLine.h"
+#include "uDescriptorLimit.h"
 #include "uHeapLimit.h"
 #include "uMain.h"
 #include "uShell.h"
@@ -36,6 +37,7 @@ int RunWindow(int argc, char** argv, const TCommandLine& cmd) {
 
 int main(int argc, char** argv) {
     ShareHeapsBetweenThreads();
+    RaiseDescriptorLimit();
     // Number and date texts follow the user's regional settings.
     std::setlocale(LC_ALL, "");
     const std::vector<std::string> args(argv + 1, argv + argc);

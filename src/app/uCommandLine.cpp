@@ -35,18 +35,15 @@ std::string FolderArgument(const std::string& arg) {
 
 namespace {
 
+// Every folder that was not scanned, whatever the reason: their bytes are missing from the
+// figures on standard output.
 void ReportProblems(const TDataCtrl& ctrl, std::ostream& err) {
     const auto& problems = ctrl.Problems();
-    std::size_t unread = 0;
-    const TScanProblem* first = nullptr;
-    for (const TScanProblem& p : problems)
-        if (p.Reason != EScanProblem::OtherVolume) {
-            ++unread;
-            first = first ? first : &p;
-        }
-    if (first)
-        err << "quorvex: " << unread << " folder(s) could not be read, first: " << first->Path
-            << " (" << ScanProblemText(first->Reason) << ")\n";
+    if (problems.empty())
+        return;
+    const TScanProblem& first = problems.front();
+    err << "quorvex: " << problems.size() << " folder(s) not scanned, first: " << first.Path << " ("
+        << ScanProblemText(first.Reason) << ")\n";
 }
 
 int RunSummary(const TCommandLine& cmd, std::ostream& out, std::ostream& err) {
@@ -81,9 +78,11 @@ int RunReport(const TCommandLine& cmd, std::ostream& err) {
 
 std::string ViewNames() {
     std::string names;
-    for (const TReportView& view : ReportViews)
-        names += std::string("                     ") + view.Title + " (" +
-                 ReportXmlName(QString::fromLatin1(view.Title)).toStdString() + ")\n";
+    for (std::size_t i = 0; i < AllReportViewCount(); ++i) {
+        const char* title = AllReportViews(i).Title;
+        names += std::string("                     ") + title + " (" +
+                 ReportXmlName(QString::fromLatin1(title)).toStdString() + ")\n";
+    }
     return names;
 }
 
@@ -135,7 +134,7 @@ void FinishReport(TCommandLine& cmd, const std::optional<EExportFormat>& format)
                           "' from its extension; use --format"};
     cmd.Format = *chosen;
     if (cmd.Views.empty())
-        for (std::size_t i = 0; i < ReportViews.size(); ++i)
+        for (std::size_t i = 0; i < AllReportViewCount(); ++i)
             cmd.Views.push_back(i);
     std::sort(cmd.Views.begin(), cmd.Views.end());
     cmd.Views.erase(std::unique(cmd.Views.begin(), cmd.Views.end()), cmd.Views.end());
@@ -161,7 +160,7 @@ std::string UsageText() {
            "                     decides (.htm, .html, .xml, .txt, .csv, .xlsx)\n"
            "  --view VIEW        a view to report, by its title or XML name (any case);\n"
            "                     repeatable; the views keep the dialog's order; default:\n"
-           "                     all thirteen:\n" +
+           "                     all of them:\n" +
            ViewNames() +
            "  --threads N        read folders with N threads at once (1 to 64; 1 reads\n"
            "                     one folder after the other); by default one per\n"

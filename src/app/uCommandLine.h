@@ -19,7 +19,7 @@ struct TCommandLine {
     std::optional<std::string> ConfigFile;
     std::string ReportFile; ///< --report: the file to write, as given
     EExportFormat Format = EExportFormat::Html;
-    /// --report: indexes into ReportViews, ascending (the report dialog's order).
+    /// --report: indexes into AllReportViews, ascending (the report dialog's order).
     std::vector<std::size_t> Views;
     /// --threads: threads that read folders during the scan; 0 leaves the engine's default.
     int Threads = 0;

@@ -1,5 +1,6 @@
 #include "uDataCtrl.h"
 
+#include "uDescriptorLimit.h"
 #include "uFolderScanner.h"
 #include "uParallelScanner.h"
 #include "uTypeIndex.h"
@@ -63,29 +64,48 @@ TDataInfo* TDataCtrl::NewRoot(const std::string& path) {
 TDataCtrl::~TDataCtrl() = default;
 
 void TDataCtrl::ScanFolder(const std::string& path, IScanObserver* observer) {
+    Forget();
+    try {
+        Scan(path, observer);
+    } catch (...) {
+        // Half a tree is no result: the views must not show it, nor a later scan build on it.
+        Forget();
+        throw;
+    }
+}
+
+void TDataCtrl::Forget() {
     FRoot = FCurrentRoot = nullptr;
     FArena.Reset();
     FRegion.Clear();
     FProblems.clear();
     FCancelled = false;
+    FEntryCount = 0;
+}
+
+void TDataCtrl::Scan(const std::string& path, IScanObserver* observer) {
     FRoot = NewRoot(path);
     FEntryCount = 1;
+    RaiseDescriptorLimit();
     const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
-        ClassifyEntry(*FRoot);
         throw std::system_error(error, std::generic_category(), "Cannot read the folder " + path);
     }
     const int threads = ScanThreads();
+    const std::size_t free = FreeDescriptors();
     if (threads == 1) {
-        TFolderScanner scanner(*this, FArena, FProblems, observer);
+        TFolderScanner scanner(*this, FArena, FProblems, observer,
+                               PlanDescriptors(free, 1, 1).KeptFolders);
         FCancelled = !scanner.Run(*FRoot, fd, path);
         FEntryCount += scanner.Entries();
         return;
     }
     const int processors = std::max(1, int(std::thread::hardware_concurrency()));
-    TParallelScanner scanner(*this, FArena, FProblems, observer, threads ? threads : processors,
-                             threads ? threads : DefaultScanThreads());
+    const TDescriptorPlan plan = PlanDescriptors(free, threads ? threads : processors,
+                                                 threads ? threads : DefaultScanThreads());
+    TParallelScanner scanner(*this, FArena, FProblems, observer, plan.Threads, plan.MaxThreads,
+                             plan.KeptFolders);
     FCancelled = !scanner.Run(*FRoot, fd, path);
     FEntryCount += scanner.Entries();
 }

@@ -45,9 +45,13 @@ public:
     // ---- Scanning --------------------------------------------------------------------------
     /// Scans `path` (no trailing "/" except for "/" itself) into the tree under Root(). The
     /// previous tree is destroyed first. `observer` (may be null) is called on this thread.
-    /// Throws std::system_error when `path` itself cannot be opened as a folder.
+    /// Throws std::system_error when `path` itself cannot be opened as a folder, and passes
+    /// on any failure of a scanning thread; after a throw nothing is scanned (Root() and
+    /// CurrentRoot() are null, no problems, no entries).
     void ScanFolder(const std::string& path, IScanObserver* observer = nullptr);
-    /// Folders of the last scan that were not read, or not entered.
+    /// Folders of the last scan that could not be read, or were not entered, in the order a
+    /// one-thread scan meets them. Folders a cancel left unread are not listed here; like
+    /// these, their entries say so (TDataInfo::NotScanned).
     const std::vector<TScanProblem>& Problems() const { return FProblems; }
     /// True when the last scan was cancelled: the tree holds what had been read.
     bool WasCancelled() const { return FCancelled; }
@@ -105,7 +109,16 @@ public:
     /// The clock's current time, in milliseconds since the epoch.
     std::int64_t NowMilliseconds() const { return FNow(); }
 
+    /// Called by the scanning thread before it reads each folder (the scan root included);
+    /// whatever it throws ends the scan with that failure. Lets tests make a scanning thread
+    /// fail, or hold it, at a chosen folder. Empty (the default): nothing is called.
+    using TReadHook = std::function<void(const TDataInfo& folder)>;
+    void SetReadHook(TReadHook hook) { FReadHook = std::move(hook); }
+    const TReadHook& ReadHook() const { return FReadHook; }
+
 private:
+    void Forget();
+    void Scan(const std::string& path, IScanObserver* observer);
     TDataInfo* NewRoot(const std::string& path);
     std::int32_t AgeGroup(bool hasTime, std::int64_t seconds, std::int64_t nowMs) const;
 
@@ -122,6 +135,7 @@ private:
     TSumList FFolderSizeSums, FFileSizeSums, FCreateTimeSums, FAccessTimeSums, FWriteTimeSums,
         FNameLengthSums, FFileTypeSums;
     std::function<std::int64_t()> FNow;
+    TReadHook FReadHook;
 };
 
 } // namespace quorvex

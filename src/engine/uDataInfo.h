@@ -1,6 +1,7 @@
 #pragma once
 
 #include "uEntryArena.h"
+#include "uScanTypes.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -82,6 +83,13 @@ public:
     std::uint32_t NameChars() const;
 
     std::uint8_t IsFolder() const { return FFlags & FolderFlag; }
+    /// True for a folder the scan could not read completely: its size and children are only
+    /// what was read, so it is never an empty folder. ScanProblem() says why.
+    bool NotScanned() const { return FFlags & ProblemMask; }
+    /// Why the folder was not read completely; meaningful when NotScanned().
+    EScanProblem ScanProblem() const {
+        return EScanProblem(((FFlags & ProblemMask) >> ProblemShift) - 1);
+    }
     bool IsScanRoot() const { return FParent == 0; }
     TDataInfo* Parent() const { return FParent ? Near(FParent) : nullptr; }
     TDataList Children() const;
@@ -109,6 +117,9 @@ private:
     static constexpr std::uint8_t NoGroupStored = 0xFF;
 
     static constexpr std::uint8_t FolderFlag = 1, HasTimesFlag = 2;
+    // Bits 2-4: 0 for a folder read completely, else the EScanProblem plus one.
+    static constexpr int ProblemShift = 2;
+    static constexpr std::uint8_t ProblemMask = 7 << ProblemShift;
     // Times are 37-bit seconds, biased so that about 2,000 years either side of 1970 fit.
     static constexpr int TimeBits = 37;
     static constexpr std::uint16_t TimeHighMask = (1u << (TimeBits - 32)) - 1;
@@ -124,6 +135,11 @@ private:
     void SetGroup(int slot, std::int32_t group);
     void SetFlag(std::uint8_t flag, bool on) {
         FFlags = std::uint8_t(on ? FFlags | flag : FFlags & ~flag);
+    }
+    /// Marks the folder as not read completely; the first reason given stays.
+    void MarkNotScanned(EScanProblem reason) {
+        if (!NotScanned())
+            FFlags = std::uint8_t(FFlags | (int(reason) + 1) << ProblemShift);
     }
 
     // Parent and children are kept as distances in units of 8 bytes, the name as a distance

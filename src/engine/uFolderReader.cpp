@@ -13,6 +13,10 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#ifndef STATX_MNT_ID
+#define STATX_MNT_ID 0x1000U
+#endif
+
 namespace quorvex {
 
 namespace {
@@ -55,7 +59,7 @@ EScanProblem ProblemOfError(int error) {
 TFolderReader::TFolderReader() : FBuffer(new char[BufferBytes]) {}
 TFolderReader::~TFolderReader() = default;
 
-void TFolderReader::Start(int fd, TVolumeGuard& volume) {
+void TFolderReader::Start(int fd, const TVolumeGuard& volume) {
     FFd = fd;
     FVolume = &volume;
     FGot = FPos = 0;
@@ -99,8 +103,8 @@ bool TFolderReader::Next() {
 
 void TFolderReader::Examine(const char* name) {
     struct statx st; // filled by the kernel
-    constexpr unsigned mask =
-        STATX_TYPE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME | STATX_INO;
+    constexpr unsigned mask = STATX_TYPE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_CTIME |
+                              STATX_BTIME | STATX_INO | STATX_MNT_ID;
     if (statx(FFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, mask, &st) != 0) {
         // Gone since the listing, or not examinable: the item is left out.
         FDenied = FDenied || errno == EACCES;
@@ -118,11 +122,7 @@ void TFolderReader::Examine(const char* name) {
     item.Times[2] = st.stx_mtime.tv_sec;
     item.Dev = makedev(st.stx_dev_major, st.stx_dev_minor);
     item.Ino = st.stx_ino;
-    if (item.Folder) {
-        const bool known = st.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT;
-        item.OtherVolume =
-            FVolume->IsOtherVolume(item.Dev, st.stx_attributes & STATX_ATTR_MOUNT_ROOT, known);
-    }
+    item.OtherVolume = item.Folder && FVolume->IsOtherMount(st, FFd, name);
     FItems.push_back(item);
 }
 

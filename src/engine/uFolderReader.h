@@ -22,7 +22,7 @@ struct TListedItem {
     std::int64_t Times[3]; ///< create, access, write: Unix seconds
     std::uint64_t Dev, Ino;
     bool Folder;
-    bool OtherVolume; ///< a folder that is the mount point of another volume
+    bool OtherVolume; ///< a folder on another mount than the scanned folder
 };
 
 /// Lists one open folder with getdents64 and examines every item with statx relative to the
@@ -36,7 +36,7 @@ public:
     TFolderReader& operator=(const TFolderReader&) = delete;
 
     /// Starts the listing of `fd` (still owned by the caller); forgets the previous one.
-    void Start(int fd, TVolumeGuard& volume);
+    void Start(int fd, const TVolumeGuard& volume);
     /// Reads and examines the next item; false at the end of the listing or on an error.
     /// An item that vanished or could not be examined is left out.
     bool Next();
@@ -58,7 +58,7 @@ private:
     void Examine(const char* name);
 
     int FFd = -1;
-    TVolumeGuard* FVolume = nullptr;
+    const TVolumeGuard* FVolume = nullptr;
     std::unique_ptr<char[]> FBuffer;
     long FGot = 0, FPos = 0;
     int FListError = 0;

@@ -1,28 +1,29 @@
 #include "uFolderScanner.h"
 
 #include "uDataCtrl.h"
+#include "uDescriptorLimit.h"
 #include "uVolumeGuard.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace quorvex {
 
 namespace {
 
-// Open directory descriptors kept along the current path; deeper trees reopen from an
-// ancestor instead of running out of descriptors.
-constexpr std::size_t MaxOpenFolders = 64;
 constexpr auto ReportInterval = std::chrono::milliseconds(50);
 constexpr int OpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 } // namespace
 
 TFolderScanner::TFolderScanner(const TDataCtrl& ctrl, TEntryArena& arena,
-                               std::vector<TScanProblem>& problems, IScanObserver* observer)
-    : FCtrl(ctrl), FArena(arena), FProblems(problems), FObserver(observer) {}
+                               std::vector<TScanProblem>& problems, IScanObserver* observer,
+                               std::size_t keptFolders)
+    : FCtrl(ctrl), FArena(arena), FProblems(problems), FObserver(observer),
+      FKeptFolders(keptFolders) {}
 
 TFolderScanner::~TFolderScanner() {
     for (const TFrame& frame : FStack)
@@ -34,7 +35,7 @@ bool TFolderScanner::Run(TDataInfo& root, int rootFd, const std::string& rootPat
     FRootPath = rootPath;
     struct stat st {};
     fstat(rootFd, &st);
-    FVolume = std::make_unique<TVolumeGuard>(st.st_dev, rootPath);
+    FVolume = std::make_unique<TVolumeGuard>(rootFd);
     FLastReport = std::chrono::steady_clock::now();
     Push(root, rootFd, st.st_dev, st.st_ino);
     while (!FStack.empty() && !FCancelled) {
@@ -55,8 +56,9 @@ bool TFolderScanner::Run(TDataInfo& root, int rootFd, const std::string& rootPat
 void TFolderScanner::EnterNext(TFrame& top) {
     const std::size_t level = FStack.size() - 1;
     const TPending next = FPending[top.Next++];
+    CallHook(*next.Folder);
     const int parentFd = EnsureFd(level);
-    int fd = parentFd < 0 ? -1 : openat(parentFd, next.Folder->NameBytes(), OpenFlags);
+    int fd = parentFd < 0 ? -1 : OpenFolder(parentFd, next.Folder->NameBytes(), level);
     const int error = parentFd < 0 ? ENOENT : errno;
     if (FStack[level].Next == FStack[level].End && FStack[level].Fd >= 0) {
         // Nothing more to open here: free the descriptor now, so a deep chain of single
@@ -77,9 +79,19 @@ void TFolderScanner::EnterNext(TFrame& top) {
 void TFolderScanner::Push(TDataInfo& folder, int fd, std::uint64_t dev, std::uint64_t ino) {
     ++FOpenFds;
     const std::size_t begin = FPending.size();
+    const bool root = FStack.empty();
+    // On the stack first: the destructor closes the descriptor if reading throws.
+    FStack.push_back({&folder, fd, dev, ino, begin, begin, begin});
+    if (root) // the others' is called before they are opened
+        CallHook(folder);
     ReadItems(folder, fd);
     StoreItems(folder);
-    FStack.push_back({&folder, fd, dev, ino, begin, begin, FPending.size()});
+    FStack.back().End = FPending.size();
+}
+
+void TFolderScanner::CallHook(const TDataInfo& folder) const {
+    if (const TDataCtrl::TReadHook& hook = FCtrl.ReadHook())
+        hook(folder);
 }
 
 void TFolderScanner::ReadItems(TDataInfo& folder, int fd) {
@@ -87,6 +99,9 @@ void TFolderScanner::ReadItems(TDataInfo& folder, int fd) {
     while (!FCancelled && FReader.Next())
         if (Poll(folder))
             break;
+    // Cut short by a cancel unless that came with the last item.
+    if (FCancelled && FReader.Next())
+        folder.MarkNotScanned(EScanProblem::NotRead);
     if (FReader.ListError())
         Problem(folder, ProblemOfError(FReader.ListError()), FReader.ListError());
     if (FReader.Denied())
@@ -122,13 +137,13 @@ int TFolderScanner::EnsureFd(std::size_t level) {
     while (from > 0 && FStack[from].Fd < 0)
         --from;
     if (FStack[from].Fd < 0) {
-        FStack[from].Fd = open(FRootPath.c_str(), OpenFlags & ~O_NOFOLLOW);
+        FStack[from].Fd = OpenFolder(AT_FDCWD, FRootPath.c_str(), 0);
         if (FStack[from].Fd < 0)
             return -1;
         ++FOpenFds;
     }
     for (std::size_t k = from + 1; k <= level; ++k) {
-        const int fd = openat(FStack[k - 1].Fd, FStack[k].Folder->NameBytes(), OpenFlags);
+        const int fd = OpenFolder(FStack[k - 1].Fd, FStack[k].Folder->NameBytes(), k - 1);
         struct stat st {};
         if (fd < 0 || fstat(fd, &st) != 0 || st.st_dev != FStack[k].Dev ||
             st.st_ino != FStack[k].Ino) {
@@ -142,9 +157,36 @@ int TFolderScanner::EnsureFd(std::size_t level) {
     return FStack[level].Fd;
 }
 
+int TFolderScanner::OpenFolder(int at, const char* name, std::size_t level) {
+    // The scan root is reopened by its path as given, which may be a link.
+    const int flags = at == AT_FDCWD ? OpenFlags & ~O_NOFOLLOW : OpenFlags;
+    for (;;) {
+        const int fd = openat(at, name, flags);
+        const int error = errno;
+        if (fd >= 0 || !IsDescriptorShortage(error))
+            return fd;
+        // Out of descriptors is no property of the folder: make room and try again.
+        if (!CloseShallowest(level))
+            throw std::system_error(error, std::generic_category(),
+                                    "Too few descriptors left to scan " + FRootPath);
+    }
+}
+
+bool TFolderScanner::CloseShallowest(std::size_t level) {
+    for (std::size_t k = 0; k < level; ++k) {
+        if (FStack[k].Fd >= 0) {
+            close(FStack[k].Fd);
+            FStack[k].Fd = -1;
+            --FOpenFds;
+            return true;
+        }
+    }
+    return false;
+}
+
 void TFolderScanner::LimitOpenFolders() {
     // Close the shallowest first: they are needed last.
-    for (std::size_t k = 0; FOpenFds > MaxOpenFolders && k + 1 < FStack.size(); ++k) {
+    for (std::size_t k = 0; FOpenFds > FKeptFolders && k + 1 < FStack.size(); ++k) {
         if (FStack[k].Fd >= 0) {
             close(FStack[k].Fd);
             FStack[k].Fd = -1;
@@ -165,8 +207,10 @@ void TFolderScanner::Unwind() {
     // Sub-folders not entered yet stay empty; every open folder totals what it holds.
     while (!FStack.empty()) {
         TFrame& top = FStack.back();
-        for (std::size_t k = top.Next; k < top.End; ++k)
+        for (std::size_t k = top.Next; k < top.End; ++k) {
+            FPending[k].Folder->MarkNotScanned(EScanProblem::NotRead);
             FinishFolder(*FPending[k].Folder);
+        }
         PopFrame();
     }
 }
@@ -182,7 +226,8 @@ void TFolderScanner::PopFrame() {
     FStack.pop_back();
 }
 
-void TFolderScanner::Problem(const TDataInfo& folder, EScanProblem reason, int error) {
+void TFolderScanner::Problem(TDataInfo& folder, EScanProblem reason, int error) {
+    folder.MarkNotScanned(reason);
     FProblems.push_back({folder.FullPath(), reason, error});
 }
 

@@ -22,8 +22,10 @@ class TVolumeGuard;
 /// PATH_MAX. Stays on the volume of the scanned folder.
 class TFolderScanner {
 public:
+    /// Keeps at most `keptFolders` folders along the current path open; deeper ones are
+    /// reopened from an ancestor.
     TFolderScanner(const TDataCtrl& ctrl, TEntryArena& arena, std::vector<TScanProblem>& problems,
-                   IScanObserver* observer);
+                   IScanObserver* observer, std::size_t keptFolders);
     ~TFolderScanner();
 
     /// Scans below `root`, whose folder is open as `rootFd` (taken over). Every entry is
@@ -47,15 +49,20 @@ private:
     };
 
     void Push(TDataInfo& folder, int fd, std::uint64_t dev, std::uint64_t ino);
+    void CallHook(const TDataInfo& folder) const;
     void ReadItems(TDataInfo& folder, int fd);
     void StoreItems(TDataInfo& folder);
     void EnterNext(TFrame& top);
     int EnsureFd(std::size_t level);
+    /// openat that makes room when the process is out of descriptors, by closing folders
+    /// above `level`; throws std::system_error when none is left to close.
+    int OpenFolder(int at, const char* name, std::size_t level);
+    bool CloseShallowest(std::size_t level);
     void LimitOpenFolders();
     void FinishFolder(TDataInfo& folder);
     void Unwind();
     void PopFrame(); // totals, closes and leaves the innermost open folder
-    void Problem(const TDataInfo& folder, EScanProblem reason, int error);
+    void Problem(TDataInfo& folder, EScanProblem reason, int error);
     bool Poll(const TDataInfo& folder);
 
     const TDataCtrl& FCtrl;
@@ -69,6 +76,7 @@ private:
     std::vector<TPending> FPending;
     TFolderReader FReader;
     std::size_t FOpenFds = 0;
+    std::size_t FKeptFolders;
 
     std::uint64_t FEntries = 0;
     std::uint64_t FBytes = 0;

@@ -15,10 +15,6 @@ namespace quorvex {
 
 namespace {
 
-// Descriptors of listed folders kept open for their sub-folders; beyond this the shallowest
-// are closed and reopened from an ancestor when needed. Each thread holds a few more while
-// it works.
-constexpr std::size_t MaxKeptFds = 64;
 constexpr auto PollInterval = std::chrono::milliseconds(10);
 constexpr auto ReportInterval = std::chrono::milliseconds(50);
 
@@ -57,14 +53,18 @@ void TParallelScanner::Settle(TScanJob* job, std::vector<TScanJob*>* spare) {
 
 TParallelScanner::TParallelScanner(const TDataCtrl& ctrl, TEntryArena& arena,
                                    std::vector<TScanProblem>& problems, IScanObserver* observer,
-                                   int threads, int maxThreads)
+                                   int threads, int maxThreads, std::size_t keptFolders)
     : FCtrl(ctrl), FArena(arena), FProblems(problems), FObserver(observer),
       FThreads(std::clamp(threads, 1, TDataCtrl::MaxScanThreads)),
       FMaxThreads(std::clamp(maxThreads, FThreads, TDataCtrl::MaxScanThreads)),
-      FHandles(MaxKeptFds) {}
+      FHandles(keptFolders) {}
 
 TParallelScanner::~TParallelScanner() {
-    JoinWorkers(); // the entries stay in the engine's region
+    // After a failure on this thread the workers may still wait for folders.
+    FStopping.store(true, std::memory_order_relaxed);
+    FStack.Stop();
+    JoinWorkers();       // the entries stay in the engine's region
+    FHandles.CloseAll(); // before the workers' jobs go
 }
 
 bool TParallelScanner::Run(TDataInfo& root, int rootFd, const std::string& rootPath) {
@@ -76,7 +76,7 @@ bool TParallelScanner::Run(TDataInfo& root, int rootFd, const std::string& rootP
     FRootJob.Pins.store(1, std::memory_order_relaxed); // held by this thread to the end
     FHandles.Keep(FRootJob, rootFd);
     FStack.Push({&FRootJob});
-    FVolume = std::make_unique<TVolumeGuard>(st.st_dev, rootPath);
+    FVolume = std::make_unique<TVolumeGuard>(rootFd);
     AddWorkers(FThreads);
     if (FWorkers.empty()) {
         FHandles.Unpin(FRootJob); // closes the root
@@ -156,6 +156,7 @@ void TParallelScanner::SettleLeftJobs() {
     for (TScanJob* job : FStack.TakeLeft()) {
         if (job->Parent)
             FHandles.Unpin(*job->Parent);
+        job->Folder->MarkNotScanned(EScanProblem::NotRead);
         job->Pending.store(1, std::memory_order_relaxed);
         Settle(job, nullptr);
     }

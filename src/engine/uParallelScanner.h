@@ -29,8 +29,9 @@ class TVolumeGuard;
 class TParallelScanner {
 public:
     /// Starts `threads` threads and adds more, up to `maxThreads`, while they wait for the disk.
+    /// Keeps at most `keptFolders` listed folders open for their sub-folders.
     TParallelScanner(const TDataCtrl& ctrl, TEntryArena& arena, std::vector<TScanProblem>& problems,
-                     IScanObserver* observer, int threads, int maxThreads);
+                     IScanObserver* observer, int threads, int maxThreads, std::size_t keptFolders);
     ~TParallelScanner();
     TParallelScanner(const TParallelScanner&) = delete;
     TParallelScanner& operator=(const TParallelScanner&) = delete;

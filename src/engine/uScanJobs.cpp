@@ -1,5 +1,6 @@
 #include "uScanJobs.h"
 
+#include <limits>
 #include <unistd.h>
 
 namespace quorvex {
@@ -46,7 +47,8 @@ TScanJob* TJobStack::Pop() {
 
 bool TJobStack::WaitDone(std::chrono::milliseconds timeout) {
     std::unique_lock lock(FLock);
-    return FFinished.wait_for(lock, timeout, [this] { return FDone; });
+    // A stop ends the wait too: after a failing thread nothing will ever finish the scan.
+    return FFinished.wait_for(lock, timeout, [this] { return FDone || FStopped; });
 }
 
 std::size_t TJobStack::Waiting() {
@@ -69,6 +71,14 @@ void TJobStack::Signal(bool& flag) {
 }
 
 // ---- TFolderHandles ---------------------------------------------------------------------
+
+void TFolderHandles::CloseAll() {
+    const std::lock_guard lock(FLock);
+    for (TScanJob* job : FKept)
+        if (const int fd = FdOf(job->Handle.exchange(0, std::memory_order_relaxed)); fd >= 0)
+            close(fd);
+    FKept.clear();
+}
 
 void TFolderHandles::Keep(TScanJob& job, int fd) {
     {
@@ -100,6 +110,11 @@ bool TFolderHandles::EvictShallowerThan(std::uint32_t depth) {
     Forget(*victim);
     close(FdOf(handle));
     return true;
+}
+
+bool TFolderHandles::Release() {
+    const std::lock_guard lock(FLock);
+    return EvictShallowerThan(std::numeric_limits<std::uint32_t>::max());
 }
 
 void TFolderHandles::Forget(TScanJob& job) {

@@ -38,7 +38,7 @@ public:
     TScanJob* Pop();
     void Finish() { Signal(FDone); }
     void Stop() { Signal(FStopped); }
-    /// Waits up to `timeout` for Finish(); true when it has come.
+    /// Waits up to `timeout` for Finish() or Stop(); true when one has come.
     bool WaitDone(std::chrono::milliseconds timeout);
     /// Jobs waiting to be taken.
     std::size_t Waiting();
@@ -60,6 +60,8 @@ private:
 class TFolderHandles {
 public:
     explicit TFolderHandles(std::size_t budget) : FBudget(budget) {}
+    TFolderHandles(const TFolderHandles&) = delete;
+    TFolderHandles& operator=(const TFolderHandles&) = delete;
 
     /// Gives `fd` to `job`, which the caller has pinned. Closes `fd` instead when the job
     /// has one already, or when every kept descriptor is in use or deeper.
@@ -72,6 +74,12 @@ public:
     static bool TryPin(TScanJob& job);
     /// Drops a pin; the last one closes the job's descriptor.
     void Unpin(TScanJob& job);
+    /// Closes the shallowest kept descriptor nobody is using, for a thread that ran out of
+    /// descriptors; false when there is none.
+    bool Release();
+    /// Closes every kept descriptor. Left only after a failed scan, whose folders were
+    /// never settled; the jobs must still exist.
+    void CloseAll();
 
 private:
     bool EvictShallowerThan(std::uint32_t depth);

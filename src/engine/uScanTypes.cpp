@@ -12,6 +12,8 @@ const char* ScanProblemText(EScanProblem reason) {
         return "other volume";
     case EScanProblem::ReadError:
         return "read error";
+    case EScanProblem::NotRead:
+        return "not read";
     }
     return "";
 }

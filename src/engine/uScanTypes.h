@@ -5,12 +5,14 @@
 
 namespace quorvex {
 
-/// Why a folder of a scan has no children.
+/// Why a folder of a scan was not read completely. Stored in three bits of every entry:
+/// at most seven values.
 enum class EScanProblem : std::uint8_t {
     PermissionDenied, ///< the folder could not be opened or its items not examined
     Vanished,         ///< the folder disappeared between listing and reading
-    OtherVolume,      ///< a mount point of another file-system volume: not entered
+    OtherVolume,      ///< on another mount than the scanned folder: not entered
     ReadError,        ///< any other failure to read the folder
+    NotRead,          ///< a cancelled scan stopped before it had read the folder
 };
 
 struct TScanProblem {

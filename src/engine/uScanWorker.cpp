@@ -1,10 +1,14 @@
 #include "uScanWorker.h"
 
 #include "uDataCtrl.h"
+#include "uDescriptorLimit.h"
 
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace quorvex {
@@ -12,6 +16,9 @@ namespace quorvex {
 namespace {
 
 constexpr int OpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+// Threads hold at most three descriptors each and give them back within a folder's
+// listing: five seconds without one means the rest of the program holds them all.
+constexpr int MaxShortageWaits = 5000;
 // Problems of one folder in the order a one-thread scan records them.
 constexpr std::uint32_t OrderOpen = 0, OrderList = 1, OrderDenied = 2, OrderOtherVolume = 3;
 
@@ -33,6 +40,8 @@ void TParallelScanner::TWorker::Main() {
 
 void TParallelScanner::TWorker::Process(TScanJob& job) {
     Current.store(job.Folder, std::memory_order_release);
+    if (const TDataCtrl::TReadHook& hook = FScan.FCtrl.ReadHook())
+        hook(*job.Folder);
     int error = 0;
     // The root is open from the start and stays open.
     const int fd = job.Parent ? Open(job, error) : TFolderHandles::Borrow(job);
@@ -42,7 +51,16 @@ void TParallelScanner::TWorker::Process(TScanJob& job) {
         FScan.Settle(&job, &FSpare);
         return;
     }
-    List(job, fd);
+    try {
+        List(job, fd);
+    } catch (...) {
+        // The scan fails; the descriptor must not outlive it.
+        if (job.Parent)
+            close(fd);
+        else
+            TFolderHandles::Return(job);
+        throw;
+    }
     Store(job, fd);
 }
 
@@ -50,12 +68,12 @@ int TParallelScanner::TWorker::Open(TScanJob& job, int& error) {
     TScanJob& parent = *job.Parent;
     int fd = -1;
     if (const int at = TFolderHandles::Borrow(parent); at >= 0) {
-        fd = openat(at, job.Folder->NameBytes(), OpenFlags);
+        fd = OpenFolder(at, job.Folder->NameBytes());
         error = errno;
         TFolderHandles::Return(parent);
     } else {
         const int reached = Reach(parent);
-        fd = reached < 0 ? -1 : openat(reached, job.Folder->NameBytes(), OpenFlags);
+        fd = reached < 0 ? -1 : OpenFolder(reached, job.Folder->NameBytes());
         error = reached < 0 ? ENOENT : errno;
         if (reached >= 0)
             FScan.FHandles.Keep(parent, reached); // for the parent's other sub-folders
@@ -82,7 +100,7 @@ int TParallelScanner::TWorker::Reach(TScanJob& target) {
     // when they still need it, so their next sub-folder does not walk again.
     int fd = -1;
     for (auto it = FChain.rbegin(); it != FChain.rend(); ++it) {
-        const int next = openat(fd >= 0 ? fd : at, (*it)->Folder->NameBytes(), OpenFlags);
+        const int next = OpenFolder(fd >= 0 ? fd : at, (*it)->Folder->NameBytes());
         if (fd >= 0) {
             Pass(**(it - 1), fd);
         } else {
@@ -100,6 +118,29 @@ int TParallelScanner::TWorker::Reach(TScanJob& target) {
     return fd;
 }
 
+void TParallelScanner::TWorker::Problem(TDataInfo& entry, const TDataInfo& anchor,
+                                        std::uint32_t order, EScanProblem reason, int error) {
+    entry.MarkNotScanned(reason);
+    Found.push_back({&entry, &anchor, order, reason, error});
+}
+
+int TParallelScanner::TWorker::OpenFolder(int at, const char* name) {
+    for (int waits = 0;;) {
+        const int fd = openat(at, name, OpenFlags);
+        const int error = errno;
+        if (fd >= 0 || !IsDescriptorShortage(error))
+            return fd;
+        // Out of descriptors is no property of the folder: free a kept one, or wait for the
+        // other threads to give theirs back, and try again.
+        if (FScan.FHandles.Release())
+            continue;
+        if (++waits > MaxShortageWaits)
+            throw std::system_error(error, std::generic_category(),
+                                    "Too few descriptors left to scan");
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
 void TParallelScanner::TWorker::Pass(TScanJob& job, int fd) {
     if (TFolderHandles::TryPin(job)) {
         FScan.FHandles.Keep(job, fd);
@@ -111,10 +152,13 @@ void TParallelScanner::TWorker::Pass(TScanJob& job, int fd) {
 
 void TParallelScanner::TWorker::List(TScanJob& job, int fd) {
     FReader.Start(fd, FVolume);
-    while (FReader.Next())
-        if (FScan.FStopping.load(std::memory_order_relaxed))
-            break;
-    const TDataInfo& folder = *job.Folder;
+    bool stopped = false;
+    while (!stopped && FReader.Next())
+        stopped = FScan.FStopping.load(std::memory_order_relaxed);
+    TDataInfo& folder = *job.Folder;
+    // Cut short by a stop unless that came with the last item.
+    if (stopped && FReader.Next())
+        folder.MarkNotScanned(EScanProblem::NotRead);
     if (const int error = FReader.ListError())
         Problem(folder, folder, OrderList, ProblemOfError(error), error);
     if (FReader.Denied())

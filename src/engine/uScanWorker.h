@@ -43,14 +43,16 @@ private:
     void Process(TScanJob& job);
     int Open(TScanJob& job, int& error);
     int Reach(TScanJob& target);
+    /// openat that frees kept descriptors, or waits for them, when the process is out of
+    /// them; throws std::system_error when none comes back.
+    int OpenFolder(int at, const char* name);
     void Pass(TScanJob& job, int fd);
     void List(TScanJob& job, int fd);
     void Store(TScanJob& job, int fd);
     TScanJob* NewJob(TDataInfo& folder, TScanJob& parent, const TListedItem& item);
-    void Problem(const TDataInfo& entry, const TDataInfo& anchor, std::uint32_t order,
-                 EScanProblem reason, int error) {
-        Found.push_back({&entry, &anchor, order, reason, error});
-    }
+    /// Records the problem and marks the entry.
+    void Problem(TDataInfo& entry, const TDataInfo& anchor, std::uint32_t order,
+                 EScanProblem reason, int error);
 
     TParallelScanner& FScan;
     TVolumeGuard FVolume;

@@ -1,32 +1,39 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <unordered_map>
+#include <unordered_set>
+
+struct statx;
 
 namespace quorvex {
 
-/// Decides whether a folder met during a scan lies on another file-system volume than the
-/// scanned folder. Sub-volumes of one btrfs volume have their own device numbers but the
-/// same mount source, so the mount table is consulted, not only the device number.
+/// Decides whether a folder met during a scan lies on another mount than the scanned folder.
+/// Mounts are told apart by their mount IDs, not by their sources (every tmpfs has the source
+/// "tmpfs", and a bind mount shares its volume's) nor by device numbers alone (the
+/// sub-volumes of one btrfs mount have their own, and are entered).
 class TVolumeGuard {
 public:
-    TVolumeGuard(std::uint64_t rootDev, const std::string& rootPath);
+    /// `rootFd` is the scanned folder, open. `mountIds` false ignores the kernel's mount IDs
+    /// and reads the mount table instead, as on kernels before Linux 5.8.
+    explicit TVolumeGuard(int rootFd, bool mountIds = true);
 
-    /// `dev` is the folder's device; `isMountRoot` whether the kernel marks it as the root
-    /// of a mount (`mountRootKnown` false on kernels that cannot tell).
-    bool IsOtherVolume(std::uint64_t dev, bool isMountRoot, bool mountRootKnown);
+    /// Whether the folder `name` in the open folder `dirFd`, which statx described as `st`
+    /// (asked with STATX_MNT_ID), is on another mount.
+    bool IsOtherMount(const struct statx& st, int dirFd, const char* name) const;
 
-    /// Mount source and file-system type of a device from /proc/self/mountinfo; empty when
-    /// the device is not mounted on its own.
-    static std::string ReadMountSource(std::uint64_t dev);
+    /// The mount ID statx gave; 0 when the kernel gave none (before Linux 5.8).
+    static std::uint64_t MountIdOf(const struct statx& st);
 
 private:
-    const std::string& SourceOf(std::uint64_t dev);
-
-    std::uint64_t FRootDev;
-    std::string FRootSource;
-    std::unordered_map<std::uint64_t, std::string> FSources;
+    std::uint64_t FRootMount = 0;
+    // Where the kernel gives no mount IDs: the mount points of /proc/self/mountinfo. Shared
+    // by the copies every scanning thread keeps.
+    std::shared_ptr<const std::unordered_set<std::string>> FMountPoints;
 };
+
+/// The mount points of a /proc/self/mountinfo text, with its octal escapes ("\040") decoded.
+std::unordered_set<std::string> ParseMountPoints(const std::string& mountinfo);
 
 } // namespace quorvex

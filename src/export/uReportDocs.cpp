@@ -26,15 +26,29 @@ const std::array<TReportView, 13> ReportViews = {{
     {"Files Name Length", EView::VTName},
 }};
 
+namespace {
+
+const TReportView NotScannedView = {"Folders - Not Scanned", EView::VTFolderNotScanned};
+
+} // namespace
+
+std::size_t AllReportViewCount() {
+    return ReportViews.size() + 1;
+}
+
+const TReportView& AllReportViews(std::size_t index) {
+    return index == ReportViews.size() ? NotScannedView : ReportViews.at(index);
+}
+
 TReportItem ReportItem(TBaseView& controller, std::size_t index) {
-    const TReportView& view = ReportViews.at(index);
+    const TReportView& view = AllReportViews(index);
     return {QString::fromLatin1(view.Title),
             std::make_unique<TModelExportView>(controller.View(view.View))};
 }
 
 std::optional<std::size_t> FindReportView(QStringView name) {
-    for (std::size_t i = 0; i < ReportViews.size(); ++i) {
-        const QString title = QString::fromLatin1(ReportViews[i].Title);
+    for (std::size_t i = 0; i < AllReportViewCount(); ++i) {
+        const QString title = QString::fromLatin1(AllReportViews(i).Title);
         if (name.compare(title, Qt::CaseInsensitive) == 0 ||
             name.compare(ReportXmlName(title), Qt::CaseInsensitive) == 0)
             return i;

@@ -25,10 +25,16 @@ extern const std::array<TReportView, 13> ReportViews;
 /// The text separator of the report dialog: two spaces, a comma, two spaces.
 inline constexpr char ReportTextSeparator[] = "  ,  ";
 
-/// The report item of ReportViews[index], read from the controller's model.
+/// The views a report can hold: the thirteen of the dialog, then those only the command line
+/// offers ("Folders - Not Scanned"). Indexes below ReportViews.size() are the dialog's.
+std::size_t AllReportViewCount();
+/// Throws std::out_of_range for an index from AllReportViewCount() on.
+const TReportView& AllReportViews(std::size_t index);
+
+/// The report item of AllReportViews(index), read from the controller's model.
 TReportItem ReportItem(TBaseView& controller, std::size_t index);
 
-/// The index in ReportViews of a title ("Files - All Files") or its XML name
+/// The index in AllReportViews of a title ("Files - All Files") or its XML name
 /// ("Files-AllFiles"), compared without regard to case; nullopt when none matches.
 std::optional<std::size_t> FindReportView(QStringView name);
 

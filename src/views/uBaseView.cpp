@@ -35,7 +35,8 @@ TBaseView::TBaseView(const std::filesystem::path& configFile, QObject* parent)
     : QObject(parent), FEngine(std::make_unique<TDataCtrl>()),
       FConfigStore(configFile.empty() ? std::make_unique<TBaseConfig>()
                                       : std::make_unique<TBaseConfig>(configFile)),
-      FLeft(std::make_unique<TEntryTreeModel>()), FDetail(std::make_unique<TEntryTreeModel>()) {
+      FLeft(std::make_unique<TEntryTreeModel>()), FDetail(std::make_unique<TEntryTreeModel>()),
+      FNotScanned(std::make_unique<TNotScannedModel>()) {
     for (auto& flat : FFlat)
         flat = std::make_unique<TEntryListModel>();
     for (auto& group : FGroups)
@@ -73,6 +74,8 @@ TGroupModel& TBaseView::GroupView(EView view) {
 }
 
 TSortableModel& TBaseView::View(EView view) {
+    if (view == EView::VTFolderNotScanned)
+        return *FNotScanned;
     if (int(view) < EntryViewCount)
         return EntryView(view);
     return GroupView(view);
@@ -112,6 +115,7 @@ void TBaseView::ClearViews() {
         flat->Clear();
     for (auto& group : FGroups)
         group->Clear();
+    FNotScanned->Clear();
     emit ViewsCleared();
 }
 
@@ -152,13 +156,17 @@ void TBaseView::RefreshViews() {
     // The four flat lists in one walk of the subtree.
     const TDataFilter filters[] = {FlatFilter(1, ""), FlatFilter(1, "0"), FlatFilter(0, ""),
                                    FlatFilter(0, "0")};
-    TEntryRows rows[4];
-    for (TDataInfo* e = start; e; e = NextInPreOrder(e, start))
+    TEntryRows rows[4], notScanned;
+    for (TDataInfo* e = start; e; e = NextInPreOrder(e, start)) {
         for (std::size_t f = 0; f < 4; ++f)
             if (MatchesFilter(*e, &filters[f]))
                 rows[f].push_back(e);
+        if (e->NotScanned())
+            notScanned.push_back(e);
+    }
     for (std::size_t f = 0; f < 4; ++f)
         FFlat[f]->SetRows(std::move(rows[f]));
+    FNotScanned->SetRows(std::move(notScanned));
     emit ViewsRefreshed();
 }
 
@@ -253,6 +261,7 @@ std::unique_ptr<TEntryListModel> TBaseView::NewReportList(bool withIcons) const 
     list->SetColumns(ReadEntryColumns(*FConfigStore->GetConfig()));
     if (withIcons)
         list->SetIconProvider(FIconProvider);
+    list->SetNotScannedForeground(FNotScannedForeground);
     return list;
 }
 
@@ -278,6 +287,17 @@ void TBaseView::ShowTopReport(const TEntryListModel& list, int first, int last) 
 
 void TBaseView::ShowEmptyReport(bool folders) {
     ShowReport(FlatFilter(folders ? 1 : 0, "0"));
+}
+
+void TBaseView::ShowNotScannedReport() {
+    if (!FEngine->Root() || !FReportHandler)
+        return;
+    std::vector<TDataInfo*> rows;
+    for (int row = 0; row < FNotScanned->rowCount(); ++row)
+        rows.push_back(FNotScanned->EntryAt(row));
+    const std::unique_ptr<TEntryListModel> report = NewReportList(true);
+    report->SetRows(rows);
+    FReportHandler(*report);
 }
 
 void TBaseView::ShowFirstFilesReport(int column, Qt::SortOrder order, int count) {
@@ -333,6 +353,14 @@ void TBaseView::SetEntryIconProvider(TEntryIconProvider provider) {
         flat->SetIconProvider(FIconProvider);
 }
 
+void TBaseView::SetNotScannedForeground(const QVariant& colour) {
+    FNotScannedForeground = colour;
+    FLeft->SetNotScannedForeground(colour);
+    FDetail->SetNotScannedForeground(colour);
+    for (auto& flat : FFlat)
+        flat->SetNotScannedForeground(colour);
+}
+
 void TBaseView::SetGroupIcon(const QVariant& icon) {
     for (int slot = 0; slot < GroupViewCount; ++slot)
         if (EView(EntryViewCount + slot) != EView::VTType)
@@ -348,10 +376,12 @@ TSummaryTexts TBaseView::SummaryTexts() const {
     size += "( ";
     size += bytes;
     size += " Byte)";
-    return {DisplayText(folder->FullPath()), QString::fromStdString(size),
+    return {DisplayText(folder->FullPath()),
+            QString::fromStdString(size),
             QString::number(FFlat[flFolderAll]->TotalRowCount()),
             QString::number(FFlat[flFileAll]->TotalRowCount()),
-            QString::number(FGroups[std::size_t(GroupSlot(EView::VTType))]->TotalRowCount())};
+            QString::number(FGroups[std::size_t(GroupSlot(EView::VTType))]->TotalRowCount()),
+            QString::number(FNotScanned->TotalRowCount())};
 }
 
 } // namespace quorvex

@@ -4,6 +4,7 @@
 #include "uDataCtrl.h"
 #include "uEntryModels.h"
 #include "uGroupModel.h"
+#include "uNotScannedModel.h"
 
 #include <QObject>
 #include <array>
@@ -30,18 +31,20 @@ enum class EView {
     VTAgeWrite,
     VTAgeAccess,
     VTType,
-    VTName
+    VTName,
+    VTFolderNotScanned ///< folders the scan could not read completely, with the reason
 };
 inline constexpr int EntryViewCount = 6; ///< VTLeft .. VTFileEmpty
 inline constexpr int GroupViewCount = 7; ///< VTFolderSize .. VTName, in the order of the charts
 
 /// The texts of the summary labels for the folder shown.
 struct TSummaryTexts {
-    QString FolderPath; ///< lblFolderPath and lbPath
-    QString FileSize;   ///< lblFileSize: "1.50 KB( 1536 Byte)"
-    QString FolderQty;  ///< lblFolderQty: rows of "All Folders"
-    QString FileQty;    ///< lblFileQty: rows of "All Files"
-    QString TypeQty;    ///< lblTypeQty: rows of "Type List"
+    QString FolderPath;    ///< lblFolderPath and lbPath
+    QString FileSize;      ///< lblFileSize: "1.50 KB( 1536 Byte)"
+    QString FolderQty;     ///< lblFolderQty: rows of "All Folders"
+    QString FileQty;       ///< lblFileQty: rows of "All Files"
+    QString TypeQty;       ///< lblTypeQty: rows of "Type List"
+    QString NotScannedQty; ///< rows of "Not Scanned": folders not read completely
 };
 
 /// The view controller: owns the scan engine, the configuration store and every model of the
@@ -64,6 +67,9 @@ public:
     TEntryTreeModel& VTLeft() { return *FLeft; }
     TEntryTreeModel& VTDetail() { return *FDetail; }
     TEntryListModel& VTFileAll() { return *FFlat[2]; }
+    /// The current folder's sub-folders (itself included) that the scan could not read
+    /// completely, with the reason; refilled with the other lists.
+    TNotScannedModel& VTFolderNotScanned() { return *FNotScanned; }
     /// The sum list behind a group view.
     TSumList& SumsOf(EView groupView);
 
@@ -100,8 +106,11 @@ public:
     void ShowTopReport(const TEntryListModel& list, int first, int last);
 
     // ---- The report links of the summary page (nothing before the first scan) ---------------
-    /// Folders (`folders`) or files whose size is 0, the current folder included.
+    /// Folders (`folders`) or files whose size is 0, the current folder included; a folder
+    /// the scan did not read completely is never empty.
     void ShowEmptyReport(bool folders);
+    /// The folders of the "Not Scanned" list, as entry rows (each with the reason as tool tip).
+    void ShowNotScannedReport();
     /// Sorts "All Files" by `column` in `order` (the header keeps its state) and reports its
     /// first `count` rows: exactly `count`, or every file when there are fewer.
     void ShowFirstFilesReport(int column, Qt::SortOrder order, int count);
@@ -114,6 +123,8 @@ public:
     void SetReportHandler(TReportHandler handler) { FReportHandler = std::move(handler); }
     void SetEntryIconProvider(TEntryIconProvider provider);
     void SetGroupIcon(const QVariant& icon);
+    /// The text colour (QColor or QBrush) of not-scanned folders in every entry view and report.
+    void SetNotScannedForeground(const QVariant& colour);
 
     TSummaryTexts SummaryTexts() const;
 
@@ -133,8 +144,10 @@ private:
     std::array<std::unique_ptr<TEntryListModel>, 4>
         FFlat; // FolderAll, FolderEmpty, FileAll, FileEmpty
     std::array<std::unique_ptr<TGroupModel>, GroupViewCount> FGroups;
+    std::unique_ptr<TNotScannedModel> FNotScanned;
     TReportHandler FReportHandler;
     TEntryIconProvider FIconProvider;
+    QVariant FNotScannedForeground;
 };
 
 /// The access-time range of the never-used reports: "lower;upper" as date-time texts, the

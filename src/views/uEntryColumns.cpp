@@ -78,6 +78,13 @@ QString VisibleControls(QString text) {
     return text;
 }
 
+QString NotScannedText(const TDataInfo& entry) {
+    if (!entry.NotScanned())
+        return {};
+    return QStringLiteral("Not scanned: ") +
+           QString::fromLatin1(ScanProblemText(entry.ScanProblem()));
+}
+
 QString EntryCellText(const TDataInfo& entry, int column) {
     switch (column) {
     case ecFileName:

@@ -52,6 +52,10 @@ QString DisplayText(std::string_view bytes);
 /// and the exports keep the raw text.
 QString VisibleControls(QString text);
 
+/// "Not scanned: " and the reason, for a folder the scan did not read completely; empty
+/// for every other entry.
+QString NotScannedText(const TDataInfo& entry);
+
 /// The cell text of an entry list at column index `column`.
 QString EntryCellText(const TDataInfo& entry, int column);
 

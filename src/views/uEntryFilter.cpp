@@ -14,8 +14,10 @@ bool TextAccepts(const std::string& wanted, std::string_view actual) {
 bool SizeAccepts(const std::string& wanted, const TDataInfo& entry) {
     if (wanted.empty())
         return true;
-    if (wanted == "0") // the empty lists ask this for every entry: no text needed
-        return entry.Size() == 0;
+    // The empty lists ask this for every entry: no text needed. A folder the scan could not
+    // read completely has 0 bytes only as far as it was read: it is not empty.
+    if (wanted == "0")
+        return entry.Size() == 0 && !entry.NotScanned();
     return wanted == entry.FileSize();
 }
 

@@ -46,6 +46,10 @@ QVariant TEntryModel::data(const QModelIndex& index, int role) const {
         return (index.column() == 0 && FIcon) ? FIcon(*entry) : QVariant();
     case EntryRole:
         return QVariant::fromValue(quintptr(entry));
+    case Qt::ToolTipRole:
+        return entry->NotScanned() ? QVariant(NotScannedText(*entry)) : QVariant();
+    case Qt::ForegroundRole:
+        return entry->NotScanned() ? FNotScannedForeground : QVariant();
     default:
         return {};
     }

@@ -34,6 +34,9 @@ public:
     bool IsFolderTree() const { return FFolderTree; }
 
     void SetIconProvider(TEntryIconProvider provider) { FIcon = std::move(provider); }
+    /// The text colour (a QColor or QBrush, made by the window layer) of folders the scan
+    /// did not read completely; they also carry the reason as their tool tip.
+    void SetNotScannedForeground(const QVariant& colour) { FNotScannedForeground = colour; }
 
     /// The entry of a row; nullptr for an invalid index.
     virtual TDataInfo* Entry(const QModelIndex& index) const = 0;
@@ -55,6 +58,7 @@ private:
     std::vector<TEntryColumn> FColumns;
     bool FFolderTree = false;
     TEntryIconProvider FIcon;
+    QVariant FNotScannedForeground;
 };
 
 /// A flat list: every row at the top level, one 32-bit entry reference per row.

@@ -1,11 +1,13 @@
 // The command-line program end to end: arguments, output, exit status.
 #include "FixtureTree.h"
+#include "ForkedChild.h"
 #include "uCommandLine.h"
 #include "uReportDocs.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/mount.h>
 
 namespace fs = std::filesystem;
 using namespace quorvex;
@@ -135,15 +137,52 @@ TEST_F(CommandLine, HelpAndVersion) {
     EXPECT_EQ(r.Out.substr(r.Out.size() - 2), ")\n") << r.Out;
 }
 
+// As an ordinary user (root ignores permission bits): the summary keeps its five lines, the
+// folder is counted, and standard error names it with the reason.
 TEST_F(CommandLine, UnreadableFoldersAreCountedButNamedOnStderr) {
-    if (!PermissionsEnforced())
-        GTEST_SKIP() << "root ignores permission bits";
     WriteTree(Data.Path(), {"locked/x:5", "ok:3"});
     fs::permissions(Data.Path() / "locked", fs::perms::none);
-    const Result r = Run({"--summary", "--config", Config(), Data.Str()});
-    EXPECT_EQ(r.Status, 0);
-    EXPECT_NE(r.Out.find("Folders Quantity: 2\n"), std::string::npos);
-    EXPECT_NE(r.Err.find(Data.Str() + "/locked"), std::string::npos);
+    HandOver(Work.Path(), NobodyId);
+    HandOver(Data.Path(), NobodyId);
+    const TChildResult child = RunInChild({.User = NobodyId}, [&] {
+        const Result r = Run({"--summary", "--config", Config(), Data.Str()});
+        return std::to_string(r.Status) + "\n" + r.Out.substr(r.Out.find("Folders")) + r.Err;
+    });
+    if (!child.Refused.empty())
+        GTEST_SKIP() << child.Refused;
+    EXPECT_EQ(child.Output, "0\nFolders Quantity: 2\nFiles Quantity: 1\nFiles Type Quantity: 1\n"
+                            "quorvex: 1 folder(s) not scanned, first: " +
+                                Data.Str() + "/locked (permission denied)\n");
+}
+
+// Every reason is named, a mount point too; the report lists such folders in their own
+// view and never as empty folders.
+TEST_F(CommandLine, FoldersOnOtherMountsAreNamedAndReported) {
+    WriteTree(Data.Path(), {"mnt/", "ok:3", "empty/"});
+    const fs::path text = Work.Path() / "r.txt";
+    const TChildResult child = RunInChild({.PrivateMounts = true}, [&] {
+        if (mount("tmpfs", (Data.Path() / "mnt").c_str(), "tmpfs", 0, "size=1m") != 0)
+            return std::string("exception: cannot mount a tmpfs");
+        const Result summary = Run({"--summary", "--config", Config(), Data.Str()});
+        const Result report =
+            Run({"--report", text.string(), "--view", "Folders-NotScanned", "--view",
+                 "Folders - Empty Folders", "--config", Config(), Data.Str()});
+        return summary.Err + std::to_string(report.Status) + "\n";
+    });
+    if (!child.Refused.empty() || child.Output.rfind("exception: cannot mount", 0) == 0)
+        GTEST_SKIP() << child.Refused << child.Output;
+    const std::string line =
+        "quorvex: 1 folder(s) not scanned, first: " + Data.Str() + "/mnt (other volume)\n";
+    EXPECT_EQ(child.Output, line + "0\n");
+    const std::string report = ReadFile(text);
+    const auto notScanned = report.find("Folders - Not Scanned\r\n");
+    ASSERT_NE(notScanned, std::string::npos) << report;
+    EXPECT_EQ(report.substr(notScanned), "Folders - Not Scanned\r\n"
+                                         "Full Path  ,  Reason  ,  \r\n" +
+                                             Data.Str() + "/mnt  ,  other volume  ,  \r\n");
+    const std::string empty = report.substr(0, notScanned);
+    EXPECT_NE(empty.find(Data.Str() + "/empty  ,"), std::string::npos) << empty;
+    EXPECT_EQ(empty.find(Data.Str() + "/mnt"), std::string::npos) << empty;
 }
 
 TEST_F(CommandLine, ThreadsChooseTheScanThreadsAndChangeNoFigure) {
@@ -165,7 +204,7 @@ TEST_F(CommandLine, ReportOptionsNameFileFormatAndViews) {
     EXPECT_EQ(cmd.Action, TCommandLine::EAction::Report);
     EXPECT_EQ(cmd.ReportFile, "out.XLSX");
     EXPECT_EQ(cmd.Format, EExportFormat::Excel);
-    EXPECT_EQ(cmd.Views.size(), ReportViews.size()); // all thirteen by default
+    EXPECT_EQ(cmd.Views.size(), AllReportViewCount()); // every view by default
     EXPECT_EQ(cmd.Folder, "/usr");
     cmd = ParseCommandLine({"--view", "Files Name Length", "--report", "r.dat", "--format", "CSV",
                             "--view", "total folder tree", "--view", "Files-AllFiles", "--view",

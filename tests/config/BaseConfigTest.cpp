@@ -1,9 +1,11 @@
 #include "FixtureTree.h"
+#include "ForkedChild.h"
 #include "uBaseConfig.h"
 #include "uConfigDefault.h"
 
 #include <cerrno>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
@@ -30,8 +32,23 @@ std::string EditedDefault() {
     return text;
 }
 
+template <typename TFailure> bool Throws(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const TFailure&) {
+        return true;
+    }
+    return false;
+}
+
 class ConfigStore : public testing::Test {
 protected:
+    /// Runs `body` as an ordinary user in a forked child that owns the test folder: root
+    /// ignores permission bits, and CI runs as root.
+    test::TChildResult AsUser(const std::function<std::string()>& body) {
+        test::HandOver(FDir.Path(), test::NobodyId);
+        return test::RunInChild({.User = test::NobodyId}, body);
+    }
     test::TempDir FDir;
     fs::path FFile = FDir.Path() / "KestrixFAConfig.xml";
 };
@@ -96,28 +113,34 @@ TEST_F(ConfigStore, WriteFailuresNameTheFileAndKeepWhatWasThere) {
         EXPECT_EQ(error.code().value(), ENOENT);
         EXPECT_NE(std::string(error.what()).find("absent/my.xml"), std::string::npos);
     }
-    if (!test::PermissionsEnforced())
-        GTEST_SKIP() << "root ignores permission bits";
-
-    WriteFile(FFile, EditedDefault());
-    TBaseConfig store(FFile);
-    const IXMLConfigType before = store.GetConfig();
-    fs::permissions(FFile, fs::perms::owner_read);
-    fs::permissions(FDir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_THROW(store.LoadDefault(), std::system_error);
-    EXPECT_EQ(store.GetConfig(), before);
-    EXPECT_EQ(ReadFile(FFile), EditedDefault());
+    const test::TChildResult result = AsUser([&] {
+        WriteFile(FFile, EditedDefault());
+        TBaseConfig store(FFile);
+        const IXMLConfigType before = store.GetConfig();
+        fs::permissions(FFile, fs::perms::owner_read);
+        fs::permissions(FDir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
+        return test::Verdict("LoadDefault throws",
+                             Throws<std::system_error>([&] { store.LoadDefault(); })) +
+               test::Verdict("configuration kept", store.GetConfig() == before) +
+               test::Verdict("file kept", ReadFile(FFile) == EditedDefault());
+    });
+    if (!result.Refused.empty())
+        GTEST_SKIP() << result.Refused;
+    EXPECT_EQ(result.Output, "LoadDefault throws yes\nconfiguration kept yes\nfile kept yes\n");
 }
 
 // A file that exists in a folder the user cannot write to is still replaced when the file
 // itself is writable: the replacement falls back to rewriting it in place.
 TEST_F(ConfigStore, WritableFileInReadOnlyFolderIsReplaced) {
-    if (!test::PermissionsEnforced())
-        GTEST_SKIP() << "root ignores permission bits";
-    WriteFile(FFile, R"(<config versionNo="2"/>)");
-    fs::permissions(FDir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
-    TBaseConfig store(FFile);
-    EXPECT_EQ(ReadFile(FFile), DefaultConfigText);
+    const test::TChildResult result = AsUser([&] {
+        WriteFile(FFile, R"(<config versionNo="2"/>)");
+        fs::permissions(FDir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
+        TBaseConfig store(FFile);
+        return test::Verdict("default written", ReadFile(FFile) == DefaultConfigText);
+    });
+    if (!result.Refused.empty())
+        GTEST_SKIP() << result.Refused;
+    EXPECT_EQ(result.Output, "default written yes\n");
 }
 
 TEST_F(ConfigStore, SymbolicLinkStaysALink) {
@@ -143,14 +166,22 @@ TEST(ConfigLocation, BesideTheExecutableElsePerUser) {
     EXPECT_EQ(LocateConfigFile({}, "relative", dir.Str().c_str()),
               dir.Path() / ".config" / "quorvex" / "KestrixFAConfig.xml");
 
-    if (!test::PermissionsEnforced())
-        GTEST_SKIP() << "root ignores permission bits";
-    fs::permissions(exe, fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_EQ(LocateConfigFile(exe, xdg.c_str(), nullptr), xdg / "quorvex" / "KestrixFAConfig.xml");
-    fs::permissions(exe, fs::perms::owner_all);
-    WriteFile(exe / "KestrixFAConfig.xml", "");
-    fs::permissions(exe, fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_EQ(LocateConfigFile(exe, xdg.c_str(), nullptr), exe / "KestrixFAConfig.xml");
+    // A folder the user cannot write to: beside the executable only when the file is there.
+    test::HandOver(dir.Path(), test::NobodyId);
+    const test::TChildResult result = test::RunInChild({.User = test::NobodyId}, [&] {
+        fs::permissions(exe, fs::perms::owner_read | fs::perms::owner_exec);
+        const fs::path perUser = LocateConfigFile(exe, xdg.c_str(), nullptr);
+        fs::permissions(exe, fs::perms::owner_all);
+        WriteFile(exe / "KestrixFAConfig.xml", "");
+        fs::permissions(exe, fs::perms::owner_read | fs::perms::owner_exec);
+        const fs::path beside = LocateConfigFile(exe, xdg.c_str(), nullptr);
+        return test::Verdict("per user without the file",
+                             perUser == xdg / "quorvex" / "KestrixFAConfig.xml") +
+               test::Verdict("beside it with the file", beside == exe / "KestrixFAConfig.xml");
+    });
+    if (!result.Refused.empty())
+        GTEST_SKIP() << result.Refused;
+    EXPECT_EQ(result.Output, "per user without the file yes\nbeside it with the file yes\n");
 }
 
 } // namespace

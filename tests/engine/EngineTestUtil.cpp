@@ -1,6 +1,7 @@
 #include "EngineTestUtil.h"
 
 #include <algorithm>
+#include <set>
 #include <vector>
 
 namespace quorvex::test {
@@ -10,8 +11,9 @@ std::string DumpTree(const TDataInfo& root) {
     auto* top = const_cast<TDataInfo*>(&root);
     const std::size_t prefix = root.FullPath().size() + (root.FullPath().back() == '/' ? 0 : 1);
     for (TDataInfo* e = NextInPreOrder(top, top); e; e = NextInPreOrder(e, top))
-        lines.push_back(e->FullPath().substr(prefix) + (e->IsFolder() ? "/ " : " ") +
-                        e->FileSize());
+        lines.push_back(
+            e->FullPath().substr(prefix) + (e->IsFolder() ? "/ " : " ") + e->FileSize() +
+            (e->NotScanned() ? std::string(" [") + ScanProblemText(e->ScanProblem()) + "]" : ""));
     std::sort(lines.begin(), lines.end());
     std::string text;
     for (const std::string& line : lines)
@@ -31,6 +33,20 @@ bool TotalsConsistent(const TDataInfo& root) {
             return false;
     }
     return true;
+}
+
+std::string ScanReport(const std::string& root, int threads) {
+    TDataCtrl ctrl;
+    ctrl.LoadGroups(DefaultRanges());
+    ctrl.SetScanThreads(threads);
+    ctrl.ScanFolder(root);
+    std::set<std::string> problems;
+    for (const TScanProblem& p : ctrl.Problems())
+        problems.insert("problem " + p.Path.substr(root.size()) + " " + ScanProblemText(p.Reason));
+    std::string text = DumpTree(*ctrl.Root());
+    for (const std::string& problem : problems)
+        text += problem + "\n";
+    return text + "total " + ctrl.Root()->FileSize() + "\n";
 }
 
 TGroupRanges DefaultRanges() {

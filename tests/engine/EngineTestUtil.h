@@ -6,12 +6,18 @@
 
 namespace quorvex::test {
 
-/// Every entry below `root` as "relative/path size" (folders end in "/"), sorted, one per
-/// line, so a scanned tree compares with an expected text whatever the listing order.
+/// Every entry below `root` as "relative/path size" (folders end in "/", and a folder not
+/// read completely adds " [reason]"), sorted, one per line, so a scanned tree compares with
+/// an expected text whatever the listing order.
 std::string DumpTree(const TDataInfo& root);
 
 /// True when every folder's size equals the sum of its children's sizes.
 bool TotalsConsistent(const TDataInfo& root);
+
+/// Scans `root` with `threads` threads and describes the result: DumpTree, then one line per
+/// problem ("problem /relative/path reason", sorted: the listing order is the kernel's), then
+/// "total <bytes>". For scans in forked children, which report back as text.
+std::string ScanReport(const std::string& root, int threads);
 
 /// Groups of the default configuration.
 TGroupRanges DefaultRanges();

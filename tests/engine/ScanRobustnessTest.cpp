@@ -1,6 +1,7 @@
 // Trees that break naive scanners: links, depth, unreadable folders, cancellation, mounts.
 #include "EngineTestUtil.h"
 #include "FixtureTree.h"
+#include "ForkedChild.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -94,19 +95,34 @@ TEST_F(Robustness, CombDeeperThanTheDescriptorBudget) {
     EXPECT_TRUE(TotalsConsistent(*Ctrl.Root()));
 }
 
-TEST_F(Robustness, UnreadableFolderIsAnEmptyEntryAndARecordedProblem) {
-    if (!PermissionsEnforced())
-        GTEST_SKIP() << "root ignores permission bits";
-    WriteTree(Dir.Path(), {"locked/secret:100", "open/a:1"});
-    fs::permissions(Dir.Path() / "locked", fs::perms::none);
-    Ctrl.ScanFolder(Dir.Str());
-    EXPECT_EQ(Find("locked")->FileSize(), "0");
-    EXPECT_EQ(Find("locked")->Children().Count(), 0u);
-    ASSERT_EQ(Ctrl.Problems().size(), 1u);
-    EXPECT_EQ(Ctrl.Problems()[0].Path, Dir.Str() + "/locked");
-    EXPECT_EQ(Ctrl.Problems()[0].Reason, EScanProblem::PermissionDenied);
-    EXPECT_EQ(Ctrl.Root()->Size(), 1u);
+class Unreadable : public testing::TestWithParam<int> {};
+
+// Each way a folder refuses an ordinary user, on both scanners: not openable at all, openable
+// without the right to list, listable without the right to examine the items. The scan runs
+// as that user in a forked child (root ignores permission bits, and CI runs as root).
+TEST_P(Unreadable, FoldersAreEmptyEntriesAndRecordedProblems) {
+    TempDir dir;
+    WriteTree(dir.Path(), {"open/a:1", "locked/secret:100", "noread/x:2", "noexec/y:3"});
+    fs::permissions(dir.Path(), fs::perms::all);
+    fs::permissions(dir.Path() / "locked", fs::perms::none);
+    fs::permissions(dir.Path() / "noread", fs::perms::others_exec);
+    fs::permissions(dir.Path() / "noexec", fs::perms::others_read);
+    const TChildResult result =
+        RunInChild({.User = NobodyId}, [&] { return ScanReport(dir.Str(), GetParam()); });
+    if (!result.Refused.empty())
+        GTEST_SKIP() << result.Refused;
+    EXPECT_EQ(result.Output, "locked/ 0 [permission denied]\n"
+                             "noexec/ 0 [permission denied]\n"
+                             "noread/ 0 [permission denied]\n"
+                             "open/ 1\n"
+                             "open/a 1\n"
+                             "problem /locked permission denied\n"
+                             "problem /noexec permission denied\n"
+                             "problem /noread permission denied\n"
+                             "total 1\n");
 }
+
+INSTANTIATE_TEST_SUITE_P(Threads, Unreadable, testing::Values(1, 4));
 
 class CancelAfter : public IScanObserver {
 public:
