@@ -510,7 +510,9 @@ QWidget* TMainForm::SetupSummaryPage() {
         {"Total Sizes:", "lbFileSizeCaption", &TMainForm::lblFileSize, "lblFileSize"},
         {"Folders Quantity:", "lbFolderQtyCaption", &TMainForm::lblFolderQty, "lblFolderQty"},
         {" Files Quantity:", "lbFileQtyCaption", &TMainForm::lblFileQty, "lblFileQty"},
-        {"Files Type Quantity:", "lbTypeQtyCaption", &TMainForm::lblTypeQty, "lblTypeQty"}};
+        {"Files Type Quantity:", "lbTypeQtyCaption", &TMainForm::lblTypeQty, "lblTypeQty"},
+        {"Folders Not Scanned:", "lbNotScannedQtyCaption", &TMainForm::lblNotScannedQty,
+         "lblNotScannedQty"}};
     int row = 0;
     for (const auto& r : rows) {
         values->addWidget(NewLabel(QString::fromLatin1(r.Caption), r.CaptionName, page), row, 0);
@@ -556,7 +558,8 @@ QWidget* TMainForm::SetupReportLinks() {
         {&TMainForm::Label2, "Label2", "The Largest Files Report :", 3, 0},
         {&TMainForm::Label13, "Label13", "Files Never Used Last Year Report :", 0, 1},
         {&TMainForm::Label3, "Label3", "Files Never Used Last Two Years Report :", 1, 1},
-        {&TMainForm::Label6, "Label6", "Files Never Used Last Three Years Report :", 2, 1}};
+        {&TMainForm::Label6, "Label6", "Files Never Used Last Three Years Report :", 2, 1},
+        {&TMainForm::lnkNotScanned, "lnkNotScanned", "Folders Not Scanned Report :", 3, 1}};
     for (const auto& l : links) {
         auto* link = new TLinkLabel(QString::fromLatin1(l.Text), box);
         link->setObjectName(QLatin1String(l.Name));
@@ -572,12 +575,14 @@ QWidget* TMainForm::SetupFoldersTab() {
     VTFolderSize = NewView("VTFolderSize", false);
     VTFolderAll = NewView("VTFolderAll", false);
     VTFolderEmpty = NewView("VTFolderEmpty", false);
+    VTFolderNotScanned = NewView("VTFolderNotScanned", false);
     chFolderPie = NewChart("chFolderPie", false);
     chFolderBar = NewChart("chFolderBar", false);
     tabs->addTab(NewGroupPage(VTFolderSize, chFolderPie, chFolderBar), GroupImage[giGroup],
                  QStringLiteral("Size Group"));
     tabs->addTab(VTFolderAll, GroupImage[giFolder], QStringLiteral("All Folders"));
     tabs->addTab(VTFolderEmpty, GroupImage[giEmptyFolder], QStringLiteral("Empty Folders"));
+    tabs->addTab(VTFolderNotScanned, GroupImage[giEmptyFolder], QStringLiteral("Not Scanned"));
     return tabs;
 }
 
@@ -633,7 +638,7 @@ void TMainForm::ConnectHandlers() {
         {Label9, &TMainForm::Label9Click},   {Label11, &TMainForm::Label11Click},
         {Label12, &TMainForm::Label12Click}, {Label2, &TMainForm::Label2Click},
         {Label13, &TMainForm::Label13Click}, {Label3, &TMainForm::Label3Click},
-        {Label6, &TMainForm::Label6Click}};
+        {Label6, &TMainForm::Label6Click},   {lnkNotScanned, &TMainForm::lnkNotScannedClick}};
     for (const auto& [label, handler] : links)
         connect(label, &TLinkLabel::clicked, this, handler);
 }

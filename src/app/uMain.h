@@ -99,14 +99,15 @@ public:
     QTabWidget* pcTotal = nullptr;
 
     QLabel *lblFolderPath = nullptr, *lblFileSize = nullptr, *lblFolderQty = nullptr,
-           *lblFileQty = nullptr, *lblTypeQty = nullptr;
+           *lblFileQty = nullptr, *lblTypeQty = nullptr, *lblNotScannedQty = nullptr;
     TLinkLabel *Label9 = nullptr, *Label11 = nullptr, *Label12 = nullptr, *Label2 = nullptr,
-               *Label13 = nullptr, *Label3 = nullptr, *Label6 = nullptr;
+               *Label13 = nullptr, *Label3 = nullptr, *Label6 = nullptr, *lnkNotScanned = nullptr;
 
     QTreeView *VTLeft = nullptr, *VTDetail = nullptr, *VTFolderAll = nullptr,
-              *VTFolderEmpty = nullptr, *VTFileAll = nullptr, *VTFileEmpty = nullptr,
-              *VTFolderSize = nullptr, *VTFileSize = nullptr, *VTAgeCreate = nullptr,
-              *VTAgeWrite = nullptr, *VTAgeAccess = nullptr, *VTType = nullptr, *VTName = nullptr;
+              *VTFolderEmpty = nullptr, *VTFolderNotScanned = nullptr, *VTFileAll = nullptr,
+              *VTFileEmpty = nullptr, *VTFolderSize = nullptr, *VTFileSize = nullptr,
+              *VTAgeCreate = nullptr, *VTAgeWrite = nullptr, *VTAgeAccess = nullptr,
+              *VTType = nullptr, *VTName = nullptr;
 
     QChartView *chFolderPie = nullptr, *chFolderBar = nullptr, *chFilePie = nullptr,
                *chFileBar = nullptr, *chAgeCreatePie = nullptr, *chAgeCreateBar = nullptr,
@@ -130,6 +131,7 @@ public slots:
     void Label13Click();
     void Label3Click();
     void Label6Click();
+    void lnkNotScannedClick();
     void FormShow();
     void FormClose();
 

@@ -162,16 +162,16 @@ void TMainForm::ShowScanState(bool scanned) {
     if (scanned) {
         const TDataCtrl& engine = BaseView->FDataCtrl();
         cancelled = engine.WasCancelled();
-        std::size_t unread = 0;
-        for (const TScanProblem& problem : engine.Problems())
-            unread += problem.Reason == EScanProblem::OtherVolume ? 0 : 1;
+        // The scanned folder is shown: its "Not Scanned" list holds every such folder.
+        const qsizetype unread = BaseView->VTFolderNotScanned().TotalRowCount();
         // Below the scanned folder, as the wait window counted them while scanning.
         const std::uint64_t below = engine.EntryCount() > 0 ? engine.EntryCount() - 1 : 0;
         state = QStringLiteral("%1 entries").arg(EntryCountText(below));
         if (cancelled)
             state += QStringLiteral(" - scan cancelled, the results are incomplete");
         if (unread)
-            state += QStringLiteral(" - %1 folder(s) could not be read").arg(unread);
+            state +=
+                QStringLiteral(" - %1 folder(s) not scanned").arg(EntryCountText(quint64(unread)));
     }
     lblScanState->setText(state);
     setWindowTitle(cancelled ? QStringLiteral("Quorvex - incomplete") : QStringLiteral("Quorvex"));
@@ -236,6 +236,11 @@ void TMainForm::Label3Click() {
 void TMainForm::Label6Click() {
     if (BaseView)
         BaseView->ShowNeverUsedReport(3);
+}
+
+void TMainForm::lnkNotScannedClick() {
+    if (BaseView)
+        BaseView->ShowNotScannedReport();
 }
 
 void TMainForm::Options1Click() {

@@ -5,6 +5,7 @@
 #include "uShell.h"
 
 #include <QChartView>
+#include <QColor>
 #include <QHeaderView>
 #include <QTreeView>
 #include <tuple>
@@ -69,12 +70,16 @@ TViewBinding::TViewBinding(TMainForm& form, TBaseView& view, TEntryIcons& icons)
     view.SetEntryIconProvider(
         [&icons](const TDataInfo& entry) { return QVariant(icons.Icon(entry)); });
     view.SetGroupIcon(form.GroupImage[giGroup]);
+    view.SetNotScannedForeground(QColor(170, 40, 40)); // apart from every ordinary name
     const std::pair<QTreeView*, EView> entryViews[] = {
         {form.VTLeft, EView::VTLeft},           {form.VTDetail, EView::VTDetail},
         {form.VTFolderAll, EView::VTFolderAll}, {form.VTFolderEmpty, EView::VTFolderEmpty},
         {form.VTFileAll, EView::VTFileAll},     {form.VTFileEmpty, EView::VTFileEmpty}};
     for (const auto& [tree, id] : entryViews)
         BindEntryView(tree, view.EntryView(id), view);
+    form.VTFolderNotScanned->setModel(&view.VTFolderNotScanned());
+    BindSorting(form.VTFolderNotScanned, view.VTFolderNotScanned(), view);
+    form.VTFolderNotScanned->setColumnWidth(0, 500);
     std::vector<TGroupCharts::TChart> charts;
     const std::tuple<EView, QChartView*, QChartView*> pairs[] = {
         {EView::VTFolderSize, form.chFolderPie, form.chFolderBar},
@@ -108,8 +113,8 @@ TViewBinding::TViewBinding(TMainForm& form, TBaseView& view, TEntryIcons& icons)
 TViewBinding::~TViewBinding() {
     for (QTreeView* tree :
          {FForm.VTLeft, FForm.VTDetail, FForm.VTFolderAll, FForm.VTFolderEmpty, FForm.VTFileAll,
-          FForm.VTFileEmpty, FForm.VTFolderSize, FForm.VTFileSize, FForm.VTAgeCreate,
-          FForm.VTAgeWrite, FForm.VTAgeAccess, FForm.VTType, FForm.VTName})
+          FForm.VTFileEmpty, FForm.VTFolderNotScanned, FForm.VTFolderSize, FForm.VTFileSize,
+          FForm.VTAgeCreate, FForm.VTAgeWrite, FForm.VTAgeAccess, FForm.VTType, FForm.VTName})
         tree->setModel(nullptr);
     FCharts->Clear();
 }
@@ -135,6 +140,7 @@ void TViewBinding::ShowSummary() {
     FForm.lblFolderQty->setText(s.FolderQty);
     FForm.lblFileQty->setText(s.FileQty);
     FForm.lblTypeQty->setText(s.TypeQty);
+    FForm.lblNotScannedQty->setText(s.NotScannedQty);
     FForm.lbPath->setText(s.FolderPath);
 }
 

@@ -23,6 +23,7 @@
 #include <QTreeView>
 #include <filesystem>
 #include <fstream>
+#include <sys/mount.h>
 #include <thread>
 
 using namespace quorvex;
@@ -88,6 +89,7 @@ private slots:
     void closingDuringAScanStopsItAndCloses();
     void closingWhileTheWaitWindowOpensClosesAfterTheCommand();
     void inputWaitsForTheScanButTheWaitWindowTakesIt();
+    void foldersOnOtherVolumesAreShownAsNotScanned();
 
 private:
     std::unique_ptr<TMainForm> NewForm();
@@ -375,6 +377,41 @@ void MainFlowTest::inputWaitsForTheScanButTheWaitWindowTakesIt() {
     QCOMPARE(cancelled, 1);                           // the click reached the wait window
     QTest::mouseClick(Form->btnOpen, Qt::LeftButton); // and free again afterwards
     QCOMPARE(opened, 1);
+}
+
+void MainFlowTest::foldersOnOtherVolumesAreShownAsNotScanned() {
+    TempDir data;
+    WriteTree(data.Path(), {"mnt/", "a.txt:5", "empty/"});
+    if (mount("quorvex-test", (data.Path() / "mnt").c_str(), "tmpfs", 0, "size=1m") != 0)
+        QSKIP("mounting a tmpfs is refused here");
+    const std::shared_ptr<void> unmount(nullptr,
+                                        [&data](void*) { umount((data.Path() / "mnt").c_str()); });
+    WriteTree(data.Path(), {"mnt/inside:100"});
+    Form = NewForm();
+    Form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
+    Form->OpenFolder(data.Str());
+    const QString mnt = QString::fromStdString(data.Str() + "/mnt");
+    QVERIFY2(Form->lblScanState->text().endsWith(" - 1 folder(s) not scanned"),
+             qPrintable(Form->lblScanState->text()));
+    QCOMPARE(Form->lblNotScannedQty->text(), QString("1"));
+    QCOMPARE(Form->VTFolderNotScanned->model()->rowCount(), 1);
+    QCOMPARE(Form->VTFolderNotScanned->model()->index(0, 0).data().toString(), mnt);
+    QCOMPARE(Form->lblFileSize->text(), QString("5.00 B( 5 Byte)")); // its 100 bytes not counted
+    // Not empty, only unread: the empty list holds "empty" alone, the tree marks "mnt".
+    QCOMPARE(Form->VTFolderEmpty->model()->rowCount(), 1);
+    TEntryTreeModel& tree = BaseView->VTLeft();
+    const QModelIndex mntRow =
+        tree.IndexOf(BaseView->FDataCtrl().Root()->FindByPath(mnt.toStdString()));
+    QCOMPARE(mntRow.data(Qt::ToolTipRole).toString(), QString("Not scanned: other volume"));
+    QVERIFY(mntRow.data(Qt::ForegroundRole).isValid());
+    QStringList listed;
+    BaseView->SetReportHandler([&listed](TEntryListModel& rows) {
+        for (int row = 0; row < rows.rowCount(); ++row)
+            listed << rows.index(row, ecFullPath).data().toString();
+    });
+    QTest::mouseClick(Form->lnkNotScanned, Qt::LeftButton);
+    QCOMPARE(listed, QStringList{mnt});
 }
 
 int main(int argc, char** argv) {

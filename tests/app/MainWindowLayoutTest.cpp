@@ -124,9 +124,11 @@ void MainWindowLayoutTest::tabsAndTheirViews_data() {
     QTest::addColumn<QStringList>("views");
     QTest::newRow("Summary") << 0 << QStringList{"Summary", "Total List"}
                              << QStringList{"lblFolderPath", "VTDetail"};
-    QTest::newRow("Folders") << 1 << QStringList{"Size Group", "All Folders", "Empty Folders"}
-                             << QStringList{"VTFolderSize", "chFolderPie", "chFolderBar",
-                                            "VTFolderAll", "VTFolderEmpty"};
+    QTest::newRow("Folders") << 1
+                             << QStringList{"Size Group", "All Folders", "Empty Folders",
+                                            "Not Scanned"}
+                             << QStringList{"VTFolderSize", "chFolderPie",   "chFolderBar",
+                                            "VTFolderAll",  "VTFolderEmpty", "VTFolderNotScanned"};
     QTest::newRow("Files") << 2 << QStringList{"Size Group", "All Files", "Empty Files"}
                            << QStringList{"VTFileSize", "chFilePie", "chFileBar", "VTFileAll",
                                           "VTFileEmpty"};
@@ -185,7 +187,7 @@ void MainWindowLayoutTest::summaryPageTexts() {
 
 void MainWindowLayoutTest::everyViewSharesTheLook() {
     const QList<QTreeView*> views = Form->findChildren<QTreeView*>();
-    QCOMPARE(views.size(), 13);
+    QCOMPARE(views.size(), 14);
     for (QTreeView* view : views) {
         const QString name = view->objectName();
         const bool nested = name == "VTLeft" || name == "VTDetail";
