@@ -14,10 +14,8 @@ bool TextAccepts(const std::string& wanted, std::string_view actual) {
 bool SizeAccepts(const std::string& wanted, const TDataInfo& entry) {
     if (wanted.empty())
         return true;
-    // The empty lists ask this for every entry: no text needed. A folder the scan could not
-    // read completely has 0 bytes only as far as it was read: it is not empty.
-    if (wanted == "0")
-        return entry.Size() == 0 && !entry.NotScanned();
+    if (wanted == "0") // the empty lists and reports: no text needed
+        return IsEmptyEntry(entry);
     return wanted == entry.FileSize();
 }
 
@@ -47,6 +45,10 @@ bool TextsAccept(const TDataInfo& entry, const TDataFilter& f) {
 }
 
 } // namespace
+
+bool IsEmptyEntry(const TDataInfo& entry) {
+    return entry.Size() == 0 && !entry.NotScanned();
+}
 
 bool MatchesFilter(const TDataInfo& entry, const TDataFilter* filter) {
     if (!filter)
