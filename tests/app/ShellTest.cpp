@@ -1,4 +1,5 @@
 #include "FixtureTree.h"
+#include "ForkedChild.h"
 #include "uDataCtrl.h"
 #include "uDataInfo.h"
 #include "uFunction.h"
@@ -225,12 +226,20 @@ void ShellTest::forceDeleteFile() {
     QVERIFY(!ForceDeleteFile(root + "/missing", &error));
     QCOMPARE(error, std::string("No such file or directory"));
     QVERIFY(!ForceDeleteFile(root + "/shut", nullptr)); // folders are not files
-    if (!test::PermissionsEnforced())
-        QSKIP("root ignores folder permissions");
+    // Root ignores permission bits: an ordinary user meets the locked folder.
     ::chmod((root + "/shut").c_str(), 0555);
-    QVERIFY(!ForceDeleteFile(root + "/shut/kept", &error));
-    QCOMPARE(error, std::string("Permission denied"));
+    test::HandOver(root, test::NobodyId);
+    const test::TChildResult child = test::RunInChild({test::NobodyId}, [&root] {
+        std::string why;
+        const bool deleted = ForceDeleteFile(root + "/shut/kept", &why);
+        return test::Verdict("refused", !deleted) + why + "\n" +
+               test::Verdict("kept", std::filesystem::exists(root + "/shut/kept"));
+    });
     ::chmod((root + "/shut").c_str(), 0755);
+    if (!child.Refused.empty())
+        QSKIP(child.Refused.c_str());
+    QCOMPARE(QString::fromStdString(child.Output),
+             QString("refused yes\nPermission denied\nkept yes\n"));
 }
 
 void ShellTest::ScanTree(const std::vector<std::string>& lines) {
