@@ -24,6 +24,8 @@ int RunWindow(int argc, char** argv, const TCommandLine& cmd) {
         form.FConfigFile = *cmd.ConfigFile;
     WaitForm = new TWaitForm(&form);
     form.showMaximized(); // the first show makes the view controller
+    if (BaseView)
+        BaseView->SetReadOnly(cmd.ReadOnly);
     if (BaseView && cmd.Threads > 0)
         BaseView->FDataCtrl().SetScanThreads(cmd.Threads);
     if (!cmd.Folder.empty())

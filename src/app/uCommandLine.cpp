@@ -143,7 +143,7 @@ void FinishReport(TCommandLine& cmd, const std::optional<EExportFormat>& format)
 } // namespace
 
 std::string UsageText() {
-    return "Usage: quorvex [--config FILE] [FOLDER]\n"
+    return "Usage: quorvex [--read-only] [--config FILE] [FOLDER]\n"
            "       quorvex --summary [--config FILE] FOLDER\n"
            "       quorvex --report FILE [--format FORMAT] [--view VIEW]... [--config FILE] "
            "FOLDER\n"
@@ -167,6 +167,8 @@ std::string UsageText() {
            "                     processor, and up to " +
            std::to_string(TDataCtrl::DefaultScanThreads()) +
            " while they wait for the disk\n"
+           "  --read-only        open a window in which nothing can be moved to the trash\n"
+           "                     or deleted\n"
            "  --config FILE      use FILE as the configuration file (created with the\n"
            "                     default settings when missing)\n"
            "  --help             show this help and exit\n"
@@ -198,6 +200,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             AddView(cmd, OptionValue(args, i));
         } else if (!endOfOptions && arg == "--threads") {
             cmd.Threads = ThreadsArgument(OptionValue(args, i));
+        } else if (!endOfOptions && arg == "--read-only") {
+            cmd.ReadOnly = true;
         } else if (!endOfOptions && arg == "--config") {
             if (++i == args.size())
                 throw EUsageError{"--config needs a file name"};

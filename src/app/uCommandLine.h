@@ -23,6 +23,8 @@ struct TCommandLine {
     std::vector<std::size_t> Views;
     /// --threads: threads that read folders during the scan; 0 leaves the engine's default.
     int Threads = 0;
+    /// --read-only: the window offers no way to trash or delete anything.
+    bool ReadOnly = false;
 };
 
 /// Thrown for a command line that cannot be understood (exit status 2).

@@ -1,5 +1,6 @@
 #include "uDetailVT.h"
 
+#include "uBaseView.h"
 #include "uEntryModels.h"
 #include "uExportSave.h"
 #include "uMain.h"
@@ -17,32 +18,14 @@
 #include <QToolBar>
 #include <QTreeView>
 #include <QVBoxLayout>
-#include <cerrno>
-#include <cstring>
-#include <unistd.h>
+#include <algorithm>
 
 namespace quorvex {
-
-namespace {
-
-// Removes one entry from disk by the bytes of its path: an empty folder, or a file (a
-// symbolic link itself, never its target). Returns the reason when it stays.
-bool DeleteEntry(const TDataInfo& entry, std::string& reason) {
-    const std::string path = entry.FullPath();
-    if (!entry.IsFolder())
-        return ForceDeleteFile(path, &reason);
-    if (::rmdir(path.c_str()) == 0)
-        return true;
-    reason = std::strerror(errno);
-    return false;
-}
-
-} // namespace
 
 TfmDetail::TfmDetail(TEntryListModel& rows, TBaseView& view, QWidget* parent)
     : QDialog(parent),
       FOpenFolder([this](const QByteArray& folder) { OpenFolderInFileManager(folder, this); }),
-      FSaveStep(SaveDialogStep(this)), FRows(rows) {
+      FSaveStep(SaveDialogStep(this)), FRows(rows), FReadOnly(view.ReadOnly()) {
     setObjectName(QStringLiteral("fmDetail"));
     setWindowTitle(QStringLiteral("Detail Files"));
     resize(870, 500);
@@ -105,27 +88,39 @@ QWidget* TfmDetail::SetupTopPanel() {
                              QStringLiteral("Export to CSV"), "text-csv");
     ToolButton67 = AddButton(exports, "ToolButton67", QStringLiteral("Excel"),
                              QStringLiteral("Export to Excel"), "x-office-spreadsheet");
-    QToolBar* actions = NewToolBar("ToolBar2");
-    ToolButton1 =
-        AddButton(actions, "ToolButton1", QStringLiteral("Open In Windows"), {}, "folder-open");
-    ToolButton2 =
-        AddButton(actions, "ToolButton2", QStringLiteral("Delete From Disk"), {}, "edit-delete");
-    actions->addSeparator();
-    ToolButton4 = AddButton(actions, "ToolButton4", QStringLiteral("Exit"), {}, "application-exit");
     connect(ToolButton61, &QAction::triggered, this, &TfmDetail::ToolButton61Click);
     connect(ToolButton62, &QAction::triggered, this, &TfmDetail::ToolButton62Click);
     connect(ToolButton63, &QAction::triggered, this, &TfmDetail::ToolButton63Click);
     connect(ToolButton66, &QAction::triggered, this, &TfmDetail::ToolButton66Click);
     connect(ToolButton67, &QAction::triggered, this, &TfmDetail::ToolButton67Click);
-    connect(ToolButton1, &QAction::triggered, this, &TfmDetail::ToolButton1Click);
-    connect(ToolButton2, &QAction::triggered, this, &TfmDetail::ToolButton2Click);
-    connect(ToolButton4, &QAction::triggered, this, &TfmDetail::ToolButton4Click);
+    QToolBar* actions = SetupActionBar();
     auto* layout = new QHBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(exports);
     layout->addStretch(1);
     layout->addWidget(actions);
     return panel;
+}
+
+QToolBar* TfmDetail::SetupActionBar() {
+    QToolBar* actions = NewToolBar("ToolBar2");
+    ToolButton1 =
+        AddButton(actions, "ToolButton1", QStringLiteral("Open In Windows"), {}, "folder-open");
+    connect(ToolButton1, &QAction::triggered, this, &TfmDetail::ToolButton1Click);
+    if (!FReadOnly) {
+        ToolButton2 =
+            AddButton(actions, "ToolButton2", QStringLiteral("Move to Trash"), {}, "user-trash");
+        ToolButton2->setShortcut(QKeySequence::Delete);
+        ToolButton3 = AddButton(actions, "ToolButton3", QStringLiteral("Delete Permanently"), {},
+                                "edit-delete");
+        ToolButton3->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+        connect(ToolButton2, &QAction::triggered, this, &TfmDetail::ToolButton2Click);
+        connect(ToolButton3, &QAction::triggered, this, &TfmDetail::ToolButton3Click);
+    }
+    actions->addSeparator();
+    ToolButton4 = AddButton(actions, "ToolButton4", QStringLiteral("Exit"), {}, "application-exit");
+    connect(ToolButton4, &QAction::triggered, this, &TfmDetail::ToolButton4Click);
+    return actions;
 }
 
 void TfmDetail::cbCheckClick() {
@@ -144,33 +139,59 @@ void TfmDetail::ToolButton1Click() {
 }
 
 void TfmDetail::ToolButton2Click() {
-    if (QMessageBox::question(this, QStringLiteral("Warning"),
-                              QStringLiteral("Are you sure to delete the folders(files)?"),
-                              QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    Remove(ERemoval::Trash);
+}
+
+void TfmDetail::ToolButton3Click() {
+    Remove(ERemoval::Delete);
+}
+
+void TfmDetail::Remove(ERemoval how) {
+    if (FReadOnly)
         return;
-    std::vector<int> deleted;
-    int failed = 0;
-    QString firstFailure;
-    for (int row = FRows.rowCount() - 1; row >= 0; --row) {
-        if (!FRows.IsChecked(row))
-            continue;
-        std::string reason;
-        const TDataInfo& entry = *FRows.EntryAt(row);
-        if (DeleteEntry(entry, reason)) {
-            deleted.push_back(row);
-        } else {
-            ++failed; // walking upwards, the reason kept last is that of the list's first
-            firstFailure = QStringLiteral("\"%1\": %2")
-                               .arg(DisplayText(entry.FullPath()), QString::fromStdString(reason));
-        }
+    std::vector<const TDataInfo*> checked;
+    for (int row = 0; row < FRows.rowCount(); ++row)
+        if (FRows.IsChecked(row))
+            checked.push_back(FRows.EntryAt(row));
+    if (checked.empty() || !Confirm(how, checked))
+        return;
+    std::vector<const TDataInfo*> gone;
+    std::vector<TRemovalFailure> failures;
+    for (const TDataInfo* entry : RemovalOrder(checked, how)) {
+        QString reason;
+        if (RemoveEntry(*entry, how, reason))
+            gone.push_back(entry);
+        else
+            failures.push_back({entry, reason});
     }
-    FRows.RemoveRowsAt(std::move(deleted));
-    if (failed > 0)
-        QMessageBox::warning(this, QStringLiteral("Warning"),
-                             QStringLiteral("%1 of the checked entries could not be deleted. "
-                                            "The first, %2.")
-                                 .arg(failed)
-                                 .arg(firstFailure));
+    // Rows inside a trashed folder left the disk with it, checked or not.
+    std::sort(gone.begin(), gone.end());
+    std::vector<int> rows;
+    for (int row = 0; row < FRows.rowCount(); ++row)
+        if (LeftWith(FRows.EntryAt(row), gone))
+            rows.push_back(row);
+    FRows.RemoveRowsAt(std::move(rows));
+    if (!failures.empty())
+        ReportFailures(how, failures);
+}
+
+bool TfmDetail::Confirm(ERemoval how, const std::vector<const TDataInfo*>& checked) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Warning"),
+                    ConfirmationText(how, checked.size(), CheckedBytes(checked)),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    // Enter must not destroy anything: only a deliberate Yes does.
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void TfmDetail::ReportFailures(ERemoval how, const std::vector<TRemovalFailure>& failures) {
+    constexpr int Shown = 10; // the rest in the details, so the box fits the screen
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"),
+                    FailureText(how, failures, Shown), QMessageBox::Ok, this);
+    if (failures.size() > Shown)
+        box.setDetailedText(FailureText(how, failures, int(failures.size())));
+    box.exec();
 }
 
 // Every export asks for its file itself and reports its own failures; all rows go out,

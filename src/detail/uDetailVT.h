@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uEntryRemoval.h"
 #include "uExportSave.h"
 
 #include <QDialog>
@@ -14,10 +15,12 @@ class QAction;
 namespace quorvex {
 
 class TBaseView;
+class TDataInfo;
 class TEntryListModel;
 
 /// The modal window of one report: the entries with check boxes, opened in the file
-/// manager, deleted from disk or exported. The rows belong to the caller.
+/// manager, moved to the trash, deleted from disk or exported. The rows belong to the caller.
+/// In a read-only window (TBaseView::ReadOnly) the trash and delete buttons do not exist.
 class TfmDetail : public QDialog {
     Q_OBJECT
 public:
@@ -34,12 +37,16 @@ public:
     QStatusBar* StatusBar1 = nullptr;
     QAction *ToolButton61 = nullptr, *ToolButton62 = nullptr, *ToolButton63 = nullptr,
             *ToolButton66 = nullptr, *ToolButton67 = nullptr;
-    QAction *ToolButton1 = nullptr, *ToolButton2 = nullptr, *ToolButton4 = nullptr;
+    /// ToolButton2 moves the checked entries to the trash (Delete), ToolButton3 deletes them
+    /// (Shift+Delete); both are null in a read-only window.
+    QAction *ToolButton1 = nullptr, *ToolButton2 = nullptr, *ToolButton3 = nullptr,
+            *ToolButton4 = nullptr;
 
 public slots:
     void cbCheckClick();
     void ToolButton1Click();
     void ToolButton2Click();
+    void ToolButton3Click();
     void ToolButton61Click();
     void ToolButton62Click();
     void ToolButton63Click();
@@ -49,11 +56,16 @@ public slots:
 
 private:
     QWidget* SetupTopPanel();
+    QToolBar* SetupActionBar();
+    void Remove(ERemoval how);
+    bool Confirm(ERemoval how, const std::vector<const TDataInfo*>& checked);
+    void ReportFailures(ERemoval how, const std::vector<TRemovalFailure>& failures);
     QToolBar* NewToolBar(const char* name);
     QAction* AddButton(QToolBar* bar, const char* name, const QString& caption, const QString& hint,
                        const char* icon);
 
     TEntryListModel& FRows;
+    const bool FReadOnly;
 };
 
 } // namespace quorvex

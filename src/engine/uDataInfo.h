@@ -90,6 +90,12 @@ public:
     EScanProblem ScanProblem() const {
         return EScanProblem(((FFlags & ProblemMask) >> ProblemShift) - 1);
     }
+    /// Three bits of the device and inode the scan saw (InodeFingerprintOf); meaningful when
+    /// HasTimes(). The entry has no room for the numbers themselves: the bits only let a
+    /// replaced file (same name, other inode) be told apart most of the time.
+    std::uint8_t InodeFingerprint() const {
+        return std::uint8_t((FFlags & FingerprintMask) >> FingerprintShift);
+    }
     bool IsScanRoot() const { return FParent == 0; }
     TDataInfo* Parent() const { return FParent ? Near(FParent) : nullptr; }
     TDataList Children() const;
@@ -120,6 +126,9 @@ private:
     // Bits 2-4: 0 for a folder read completely, else the EScanProblem plus one.
     static constexpr int ProblemShift = 2;
     static constexpr std::uint8_t ProblemMask = 7 << ProblemShift;
+    // Bits 5-7: the inode fingerprint.
+    static constexpr int FingerprintShift = 5;
+    static constexpr std::uint8_t FingerprintMask = 7 << FingerprintShift;
     // Times are 37-bit seconds, biased so that about 2,000 years either side of 1970 fit.
     static constexpr int TimeBits = 37;
     static constexpr std::uint16_t TimeHighMask = (1u << (TimeBits - 32)) - 1;
@@ -246,6 +255,9 @@ private:
 /// The entry that follows `entry` in a pre-order walk of the subtree of `top` (an entry
 /// before its children, children in list order); nullptr after the last. Needs no stack.
 TDataInfo* NextInPreOrder(TDataInfo* entry, const TDataInfo* top);
+
+/// A 3-bit digest of a device and inode number, as kept by TDataInfo::InodeFingerprint.
+std::uint8_t InodeFingerprintOf(std::uint64_t device, std::uint64_t inode);
 
 /// The extension rule: the text after the last '.' of the name, empty when the name has no
 /// dot (a dot in a folder name above does not count).

@@ -33,14 +33,18 @@ struct TDirent64 {
 };
 constexpr std::size_t DirentNameOffset = 19;
 
+} // namespace
+
 std::int64_t CreateSeconds(const struct statx& st) {
     // Birth time where the file system keeps one, else the earlier of change and write.
-    if ((st.stx_mask & STATX_BTIME) && st.stx_btime.tv_sec != 0)
+    if (HasBirthTime(st))
         return st.stx_btime.tv_sec;
     return std::min(st.stx_ctime.tv_sec, st.stx_mtime.tv_sec);
 }
 
-} // namespace
+bool HasBirthTime(const struct statx& st) {
+    return (st.stx_mask & STATX_BTIME) && st.stx_btime.tv_sec != 0;
+}
 
 EScanProblem ProblemOfError(int error) {
     switch (error) {
@@ -140,7 +144,8 @@ TDataInfo* TFolderReader::Store(TEntryArena& arena, TDataInfo& folder) const {
         entry.SetName(names + item.NameOffset);
         entry.FSize = item.Size;
         entry.FFlags =
-            std::uint8_t((item.Folder ? TDataInfo::FolderFlag : 0) | TDataInfo::HasTimesFlag);
+            std::uint8_t((item.Folder ? TDataInfo::FolderFlag : 0) | TDataInfo::HasTimesFlag |
+                         InodeFingerprintOf(item.Dev, item.Ino) << TDataInfo::FingerprintShift);
         for (int t = 0; t < 3; ++t)
             entry.SetTime(t, item.Times[t]);
     }

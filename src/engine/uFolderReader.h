@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+struct statx;
+
 namespace quorvex {
 
 class TDataInfo;
@@ -66,6 +68,11 @@ private:
     std::vector<TListedItem> FItems;
     std::string FNames;
 };
+
+/// The create time the scan records for what statx described: the birth time where the
+/// file system keeps one (HasBirthTime), else the earlier of change and write time.
+std::int64_t CreateSeconds(const struct statx& st);
+bool HasBirthTime(const struct statx& st);
 
 /// The problem a failing call's errno stands for.
 EScanProblem ProblemOfError(int error);

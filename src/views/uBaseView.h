@@ -128,6 +128,11 @@ public:
 
     TSummaryTexts SummaryTexts() const;
 
+    /// A read-only window (--read-only) offers no way to trash or delete anything; set at
+    /// start and read by every window that could.
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool readOnly) { FReadOnly = readOnly; }
+
 signals:
     /// Every view has been refilled for a new current folder (charts and labels follow).
     void ViewsRefreshed();
@@ -148,6 +153,7 @@ private:
     TReportHandler FReportHandler;
     TEntryIconProvider FIconProvider;
     QVariant FNotScannedForeground;
+    bool FReadOnly = false;
 };
 
 /// The access-time range of the never-used reports: "lower;upper" as date-time texts, the

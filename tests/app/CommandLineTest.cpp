@@ -185,6 +185,19 @@ TEST_F(CommandLine, FoldersOnOtherMountsAreNamedAndReported) {
     EXPECT_EQ(empty.find(Data.Str() + "/mnt"), std::string::npos) << empty;
 }
 
+TEST_F(CommandLine, ReadOnlyIsAnOptionOnlyBeforeTheEndOfOptions) {
+    EXPECT_FALSE(ParseCommandLine({"/"}).ReadOnly);
+    const TCommandLine cmd = ParseCommandLine({"--read-only", "/"});
+    EXPECT_TRUE(cmd.ReadOnly);
+    EXPECT_EQ(cmd.Action, TCommandLine::EAction::Window);
+    EXPECT_EQ(cmd.Folder, "/");
+    // After "--" it names a folder (made absolute), and the window may delete.
+    const TCommandLine folder = ParseCommandLine({"--", "--read-only"});
+    EXPECT_FALSE(folder.ReadOnly);
+    EXPECT_NE(folder.Folder.find("/--read-only"), std::string::npos) << folder.Folder;
+    EXPECT_NE(UsageText().find("--read-only"), std::string::npos);
+}
+
 TEST_F(CommandLine, ThreadsChooseTheScanThreadsAndChangeNoFigure) {
     EXPECT_EQ(ParseCommandLine({"/"}).Threads, 0); // the engine's default
     EXPECT_EQ(ParseCommandLine({"--threads", "3", "/"}).Threads, 3);

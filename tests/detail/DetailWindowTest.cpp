@@ -358,15 +358,15 @@ void DetailWindowTest::deletingRemovesExactlyWhatLeftTheDisk() {
 
     TAnswer no;
     no.Next(QMessageBox::No);
-    detail.ToolButton2Click();
+    detail.ToolButton3Click();
     QCOMPARE(no.Title, QString("Warning"));
-    QCOMPARE(no.Text, QString("Are you sure to delete the folders(files)?"));
+    QCOMPARE(no.Text, QString("Delete 4 entries (14.00 B) permanently? This cannot be undone."));
     QVERIFY(fs::exists(root / "ro.txt"));
 
     TAnswer yes, warning;
     yes.Next(QMessageBox::Yes);
     QTimer::singleShot(200, [&] { warning.Next(QMessageBox::Ok); });
-    detail.ToolButton2Click();
+    detail.ToolButton3Click();
     QVERIFY(!fs::exists(root / "ro.txt"));
     QVERIFY(!fs::exists(fs::symlink_status(root / "link")));
     QCOMPARE(fs::file_size(root / "target.txt"), std::uintmax_t(5)); // the link's target stays
@@ -380,7 +380,7 @@ void DetailWindowTest::deletingRemovesExactlyWhatLeftTheDisk() {
     for (const char* gone : {"ro.txt", "link", "empty"})
         QVERIFY(!left.contains(gone));
     QTRY_COMPARE(warning.Title, QString("Warning"));
-    QVERIFY(warning.Text.startsWith("1 of the checked entries could not be deleted"));
+    QVERIFY(warning.Text.startsWith("1 of the checked entries could not be deleted:\n"));
     QVERIFY(warning.Text.contains("/full"));
     // The main window still counts what was deleted until the next scan.
     QCOMPARE(Form->lblFileQty->text(), QString("6"));
