@@ -1,8 +1,10 @@
 #include "uMain.h"
 
 #include "UAbout.h"
+#include "uNavigation.h"
 #include "uShell.h"
 #include "uViewBinding.h"
+#include "uWindowMemory.h"
 
 #include <QAction>
 #include <QApplication>
@@ -12,7 +14,6 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
@@ -277,32 +278,6 @@ QLabel* NewValueLabel(const char* name, QWidget* parent) {
 
 } // namespace
 
-// ---- TLinkLabel ------------------------------------------------------------------------------
-
-TLinkLabel::TLinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
-    QFont underlined = font();
-    underlined.setUnderline(true);
-    setFont(underlined);
-    SetTextColour(this, LinkBlue);
-    setCursor(Qt::PointingHandCursor);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-}
-
-void TLinkLabel::mousePressEvent(QMouseEvent* event) {
-    FPressed = event->button() == Qt::LeftButton;
-    QLabel::mousePressEvent(event);
-}
-
-void TLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
-    // A click is press and release on the label, as with a button.
-    const bool click = FPressed && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
-    FPressed = false;
-    QLabel::mouseReleaseEvent(event);
-    if (click)
-        emit clicked();
-}
-
 // ---- TMainForm -------------------------------------------------------------------------------
 
 TMainForm::TMainForm(QWidget* parent)
@@ -349,21 +324,24 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::SetupMenus() {
-    auto addAction = [](QWidget* owner, const QString& text, const char* name) {
+    auto addAction = [](QWidget* owner, const QString& text, const char* name,
+                        const QKeySequence& key = {}) {
         auto* action = new QAction(text, owner);
+        action->setShortcut(key);
         action->setObjectName(QLatin1String(name));
         owner->addAction(action);
         return action;
     };
-    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("File1"));
-    connect(addAction(file, QStringLiteral("Open To Scan"), "OpenToScan1"), &QAction::triggered,
-            this, &TMainForm::OpenToScan1Click);
+    connect(addAction(file, QStringLiteral("Open To Scan"), "OpenToScan1",
+                      QKeySequence(Qt::CTRL | Qt::Key_O)),
+            &QAction::triggered, this, &TMainForm::OpenToScan1Click);
     file->addSeparator();
-    connect(addAction(file, QStringLiteral("Exit"), "Exit1"), &QAction::triggered, this,
-            &TMainForm::Exit1Click);
+    connect(addAction(file, QStringLiteral("Exit"), "Exit1", QKeySequence(Qt::CTRL | Qt::Key_Q)),
+            &QAction::triggered, this, &TMainForm::Exit1Click);
 
-    QMenu* tools = menuBar()->addMenu(QStringLiteral("Tools"));
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->setObjectName(QStringLiteral("Tools1"));
     connect(addAction(tools, QStringLiteral("Options"), "Options1"), &QAction::triggered, this,
             &TMainForm::Options1Click);
@@ -371,9 +349,9 @@ void TMainForm::SetupMenus() {
             this, &TMainForm::Export1Click);
 
     // Help and About are items of the menu bar itself: a click acts at once.
-    connect(addAction(menuBar(), QStringLiteral("Help"), "m2"), &QAction::triggered, this,
+    connect(addAction(menuBar(), QStringLiteral("&Help"), "m2"), &QAction::triggered, this,
             &TMainForm::m2Click);
-    connect(addAction(menuBar(), QStringLiteral("About"), "m1"), &QAction::triggered, this,
+    connect(addAction(menuBar(), QStringLiteral("&About"), "m1"), &QAction::triggered, this,
             &TMainForm::m1Click);
 }
 

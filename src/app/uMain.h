@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uLinkLabel.h"
 #include "uViewStyle.h"
 
 #include <QIcon>
@@ -22,8 +23,11 @@ class QTreeView;
 namespace quorvex {
 
 class TBaseView;
+class TDataInfo;
 class TEntryIcons;
+class TNavigation;
 class TViewBinding;
+class TWindowMemory;
 
 /// The view controller of the main window, from its first show until it closes.
 extern TBaseView* BaseView;
@@ -33,24 +37,6 @@ extern TBaseView* BaseView;
 /// document (the old one kept as "<name>.bak"): nullptr when the user declines; other
 /// failures are thrown.
 TBaseView* CreateViewController(QWidget* owner, const std::filesystem::path& configFile);
-
-/// A label that acts like a hyperlink: blue, underlined, hand cursor; a left click on it
-/// emits `clicked`.
-class TLinkLabel : public QLabel {
-    Q_OBJECT
-public:
-    explicit TLinkLabel(const QString& text, QWidget* parent = nullptr);
-
-signals:
-    void clicked();
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-private:
-    bool FPressed = false;
-};
 
 /// Indexes of `TMainForm::GroupImage`.
 enum EGroupImage {
@@ -88,6 +74,10 @@ public:
     /// Shows in the status bar and title what the last scan left out; cleared when not
     /// `scanned`.
     void ShowScanState(bool scanned);
+    /// Shows `folder` in every view but the folder tree; false when no command may run now.
+    bool ShowFolderEntry(TDataInfo* folder);
+    /// The keyboard's way between folders; null before the first show.
+    TNavigation* Navigation() const { return FNavigation.get(); }
 
     std::vector<QIcon> ImageList1; ///< 32 x 32 icons of the pcTotal tabs, in tab order
     std::vector<QIcon> GroupImage; ///< 16 x 16 icons, indexed by EGroupImage
@@ -164,6 +154,8 @@ private:
     bool FCloseRequested = false; // closed while busy
     std::unique_ptr<TEntryIcons> FIcons;
     std::unique_ptr<TViewBinding> FBinding;
+    std::unique_ptr<TNavigation> FNavigation;
+    std::unique_ptr<TWindowMemory> FMemory;
 };
 
 } // namespace quorvex

@@ -5,12 +5,14 @@
 #include "uFunction.h"
 #include "uInputBlock.h"
 #include "uMain.h"
+#include "uNavigation.h"
 #include "uOption.h"
 #include "uReport.h"
 #include "uScanRunner.h"
 #include "uShell.h"
 #include "uViewBinding.h"
 #include "uWaitForm.h"
+#include "uWindowMemory.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -69,8 +71,9 @@ TBaseView* CreateViewController(QWidget* owner, const std::filesystem::path& con
 }
 
 void TMainForm::FormShow() {
+    FMemory = std::make_unique<TWindowMemory>(*this);
     if (!FBrowseForFolder)
-        FBrowseForFolder = [this](QString& path) { return BrowseForFolder({}, {}, path, this); };
+        FBrowseForFolder = [this](QString& path) { return FMemory->BrowseFromLastFolder(path); };
     try {
         BaseView = CreateViewController(this, FConfigFile);
     } catch (const std::exception& e) {
@@ -82,6 +85,8 @@ void TMainForm::FormShow() {
     }
     FIcons = std::make_unique<TEntryIcons>();
     FBinding = std::make_unique<TViewBinding>(*this, *BaseView, *FIcons);
+    FNavigation = std::make_unique<TNavigation>(*this, *BaseView);
+    FMemory->Restore();
     BaseView->SetReportHandler([this](TEntryListModel& rows) {
         TfmDetail detail(rows, *BaseView, this);
         detail.exec();
@@ -101,6 +106,9 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::FormClose() {
+    if (FMemory && FBinding)
+        FMemory->Save(); // before the views let go of their models and columns
+    FNavigation.reset();
     FBinding.reset();
     delete BaseView;
     BaseView = nullptr;
@@ -154,6 +162,8 @@ void TMainForm::OpenFolder(const std::string& path) {
     BaseView->FillFolderTree();
     BaseView->ShowFolderByPath(path);
     ShowScanState(true);
+    if (FMemory)
+        FMemory->RememberFolder(QFile::decodeName(path.c_str()));
 }
 
 void TMainForm::ShowScanState(bool scanned) {
@@ -178,15 +188,19 @@ void TMainForm::ShowScanState(bool scanned) {
 }
 
 void TMainForm::VTLeftClick(const QModelIndex&) {
-    if (!BaseView)
-        return;
-    TDataInfo* folder = BaseView->VTLeft().Entry(VTLeft->currentIndex());
-    if (!folder || FBusy)
-        return;
+    if (FNavigation)
+        FNavigation->ShowTreeCurrent(true);
+}
+
+bool TMainForm::ShowFolderEntry(TDataInfo* folder) {
+    if (!BaseView || !folder || FBusy)
+        return false;
     const TBusy busy(*this);
     TWaitScope wait(QStringLiteral("Drawing Tree.."));
-    if (!FCloseRequested)
-        BaseView->ShowFolder(folder);
+    if (FCloseRequested)
+        return false;
+    BaseView->ShowFolder(folder);
+    return true;
 }
 
 void TMainForm::m2Click() {

@@ -4,8 +4,10 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 #include <QTreeView>
 
 namespace quorvex {
@@ -43,6 +45,21 @@ public:
         return size;
     }
 
+    // A cell whose text is cut shows the whole text; an entry with a tool tip of its own (the
+    // reason a folder was not scanned) keeps it; any other cell shows none.
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (event->type() != QEvent::ToolTip || !index.isValid() ||
+            index.data(Qt::ToolTipRole).isValid())
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        const QString text = CutText(option, index);
+        if (text.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(event->globalPos(), text, view->viewport(), option.rect);
+        return true;
+    }
+
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         const bool hover =
@@ -59,6 +76,22 @@ public:
         painter->drawLine(r.bottomLeft(), r.bottomRight());
         painter->drawLine(r.topRight(), r.bottomRight());
         painter->restore();
+    }
+
+private:
+    // The cell's text when it does not fit the room the style gives it, else empty.
+    QString CutText(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        if (cell.text.isEmpty())
+            return {};
+        const QWidget* widget = cell.widget;
+        const QStyle* style = widget ? widget->style() : QApplication::style();
+        const QRect room = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, widget);
+        // The style keeps this margin on each side of the text (QCommonStyle's item layout).
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+        const int width = cell.fontMetrics.horizontalAdvance(cell.text) + 2 * margin;
+        return width > room.width() ? cell.text : QString();
     }
 };
 
@@ -104,7 +137,6 @@ void StyleTreeView(QTreeView* view, bool nested) {
     view->setMouseTracking(true);
     view->viewport()->setAttribute(Qt::WA_Hover);
     view->setItemDelegate(new TGridDelegate(view));
-    view->setToolTip(QStringLiteral("Items"));
 
     // Keep the selection visible when another widget has the focus.
     QPalette palette = view->palette();

@@ -196,7 +196,6 @@ void MainWindowLayoutTest::everyViewSharesTheLook() {
         QCOMPARE(view->itemsExpandable(), nested);
         QVERIFY(!view->isSortingEnabled());
         QCOMPARE(view->selectionBehavior(), QAbstractItemView::SelectRows);
-        QCOMPARE(view->toolTip(), QStringLiteral("Items"));
         QVERIFY(!view->header()->isHidden());
         QVERIFY(view->header()->sectionsMovable());
         // The range tables do not sort, so their headers never show an arrow.
@@ -303,7 +302,7 @@ void MainWindowLayoutTest::menusAndDirectMenuBarItems() {
     QStringList bar;
     for (const QAction* action : Form->menuBar()->actions())
         bar << action->text();
-    QCOMPARE(bar, (QStringList{"File", "Tools", "Help", "About"}));
+    QCOMPARE(bar, (QStringList{"&File", "&Tools", "&Help", "&About"}));
     const QList<QAction*> top = Form->menuBar()->actions();
     QVERIFY(top[0]->menu() && top[1]->menu());
     QVERIFY(!top[2]->menu() && !top[3]->menu());
@@ -313,7 +312,7 @@ void MainWindowLayoutTest::menusAndDirectMenuBarItems() {
         file << (action->isSeparator() ? QStringLiteral("-") : action->text());
     for (const QAction* action : top[1]->menu()->actions())
         tools << action->text();
-    QCOMPARE(file, (QStringList{"Open To Scan", "-", "Exit"}));
+    QCOMPARE(file, (QStringList{"Open To Scan", "&Recent Folders", "-", "Exit"}));
     QCOMPARE(tools, (QStringList{"Options", "Generate Report"}));
 }
 
