@@ -8,6 +8,7 @@
 #include "uRegional.h"
 #include "uReportDocs.h"
 #include "uSummary.h"
+#include "uTreemapRender.h"
 #include "uVersion.h"
 
 #include <algorithm>
@@ -59,6 +60,38 @@ int RunSummary(const TCommandLine& cmd, std::ostream& out, std::ostream& err) {
     return out.good() ? 0 : 1;
 }
 
+// Scans as --summary does and writes the picture; QImage needs no application object and
+// no display for painting pixels and writing PNG.
+int RunTreemap(const TCommandLine& cmd, std::ostream& err) {
+    auto config = cmd.ConfigFile ? std::make_unique<TBaseConfig>(*cmd.ConfigFile)
+                                 : std::make_unique<TBaseConfig>();
+    TDataCtrl ctrl;
+    ctrl.SetScanThreads(cmd.Threads);
+    ctrl.LoadGroups(ReadGroupRanges(*config));
+    ctrl.ScanFolder(cmd.Folder);
+    ReportProblems(ctrl, err);
+    TTreemapLayout layout;
+    layout.Build(*ctrl.Root(), cmd.TreemapWidth, cmd.TreemapHeight, TTreemapRender::FileColour);
+    const QImage image = TTreemapRender::Render(layout, TTreemapStyle{});
+    if (!image.save(QString::fromStdString(cmd.TreemapFile), "PNG"))
+        throw std::runtime_error("cannot write '" + cmd.TreemapFile + "'");
+    return 0;
+}
+
+// "WIDTHxHEIGHT", each side 1 to TTreemapLayout::MaxSide.
+void SizeArgument(TCommandLine& cmd, const std::string& value) {
+    const auto side = [&value](const char* from, const char* to, int& out) {
+        const auto [end, error] = std::from_chars(from, to, out);
+        return error == std::errc() && end == to && out >= 1 && out <= TTreemapLayout::MaxSide;
+    };
+    const std::size_t x = value.find('x');
+    const char* text = value.data();
+    if (x == std::string::npos || !side(text, text + x, cmd.TreemapWidth) ||
+        !side(text + x + 1, text + value.size(), cmd.TreemapHeight))
+        throw EUsageError{"--size needs WIDTHxHEIGHT, each 1 to " +
+                          std::to_string(TTreemapLayout::MaxSide) + ", not '" + value + "'"};
+}
+
 // Scans the folder, makes it current as the main window would, and writes the report of the
 // chosen views; the file is replaced without a question.
 int RunReport(const TCommandLine& cmd, std::ostream& err) {
@@ -94,7 +127,7 @@ TCommandLine ActionOnly(TCommandLine::EAction action) {
 
 void SetAction(TCommandLine& cmd, TCommandLine::EAction action) {
     if (cmd.Action != TCommandLine::EAction::Window && cmd.Action != action)
-        throw EUsageError{"--summary and --report cannot be combined"};
+        throw EUsageError{"only one of --summary, --report and --treemap can be given"};
     cmd.Action = action;
 }
 
@@ -147,15 +180,19 @@ std::string UsageText() {
            "       quorvex --summary [--config FILE] FOLDER\n"
            "       quorvex --report FILE [--format FORMAT] [--view VIEW]... [--config FILE] "
            "FOLDER\n"
+           "       quorvex --treemap FILE.png [--size WIDTHxHEIGHT] [--config FILE] FOLDER\n"
            "       quorvex --help | --version\n"
            "\n"
            "Opens the main window and scans FOLDER (staying on its file-system volume).\n"
            "Without a window: --summary prints the summary of FOLDER (path, total size,\n"
            "folder, file and file-type counts); --report writes the report of FOLDER's\n"
-           "views into FILE, as the Generate Report dialog does.\n"
+           "views into FILE, as the Generate Report dialog does; --treemap draws the\n"
+           "treemap of FOLDER into a PNG file.\n"
            "\n"
            "  --summary          print the summary of FOLDER and exit\n"
            "  --report FILE      write the report into FILE (replaced when it exists) and exit\n"
+           "  --treemap FILE     write the treemap of FOLDER as PNG into FILE and exit\n"
+           "  --size WxH         the treemap's size in pixels (default 1600x1000)\n"
            "  --format FORMAT    html, xml, txt, csv or xlsx; by default FILE's extension\n"
            "                     decides (.htm, .html, .xml, .txt, .csv, .xlsx)\n"
            "  --view VIEW        a view to report, by its title or XML name (any case);\n"
@@ -180,7 +217,7 @@ std::string UsageText() {
 TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     TCommandLine cmd;
     std::optional<EExportFormat> format;
-    bool endOfOptions = false;
+    bool endOfOptions = false, sizeGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (!endOfOptions && arg == "--help")
@@ -192,6 +229,12 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         } else if (!endOfOptions && arg == "--report") {
             SetAction(cmd, TCommandLine::EAction::Report);
             cmd.ReportFile = OptionValue(args, i);
+        } else if (!endOfOptions && arg == "--treemap") {
+            SetAction(cmd, TCommandLine::EAction::Treemap);
+            cmd.TreemapFile = OptionValue(args, i);
+        } else if (!endOfOptions && arg == "--size") {
+            SizeArgument(cmd, OptionValue(args, i));
+            sizeGiven = true;
         } else if (!endOfOptions && arg == "--format") {
             const std::string& name = OptionValue(args, i);
             if (!(format = FormatByName(name)))
@@ -217,8 +260,9 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         }
     }
     FinishReport(cmd, format);
-    if (cmd.Folder.empty() && (cmd.Action == TCommandLine::EAction::Summary ||
-                               cmd.Action == TCommandLine::EAction::Report))
+    if (sizeGiven && cmd.Action != TCommandLine::EAction::Treemap)
+        throw EUsageError{"--size needs --treemap"};
+    if (cmd.Folder.empty() && cmd.Action != TCommandLine::EAction::Window)
         throw EUsageError{"no folder given"};
     if (!cmd.Folder.empty())
         cmd.Folder = FolderArgument(cmd.Folder);
@@ -257,11 +301,14 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         return 2;
     case TCommandLine::EAction::Summary:
     case TCommandLine::EAction::Report:
+    case TCommandLine::EAction::Treemap:
         break;
     }
     try {
         if (cmd.Action == TCommandLine::EAction::Report)
             return RunReport(cmd, err);
+        if (cmd.Action == TCommandLine::EAction::Treemap)
+            return RunTreemap(cmd, err);
         return RunSummary(cmd, out, err);
     } catch (const std::exception& e) {
         err << "quorvex: " << e.what() << "\n";

@@ -13,7 +13,7 @@ namespace quorvex {
 /// What the command line asks for.
 struct TCommandLine {
     /// Window: open the main window (and scan Folder at once when one is given).
-    enum class EAction { Window, Summary, Help, Version, Report };
+    enum class EAction { Window, Summary, Help, Version, Report, Treemap };
     EAction Action = EAction::Window;
     std::string Folder; ///< absolute, without a trailing "/" (except "/" itself)
     std::optional<std::string> ConfigFile;
@@ -23,8 +23,13 @@ struct TCommandLine {
     std::vector<std::size_t> Views;
     /// --threads: threads that read folders during the scan; 0 leaves the engine's default.
     int Threads = 0;
+<<<<<<< HEAD
     /// --read-only: the window offers no way to trash or delete anything.
     bool ReadOnly = false;
+=======
+    std::string TreemapFile;                       ///< --treemap: the PNG to write, as given
+    int TreemapWidth = 1600, TreemapHeight = 1000; ///< --size
+>>>>>>> wip-treemap
 };
 
 /// Thrown for a command line that cannot be understood (exit status 2).
