@@ -23,13 +23,10 @@ struct TCommandLine {
     std::vector<std::size_t> Views;
     /// --threads: threads that read folders during the scan; 0 leaves the engine's default.
     int Threads = 0;
-<<<<<<< HEAD
     /// --read-only: the window offers no way to trash or delete anything.
     bool ReadOnly = false;
-=======
     std::string TreemapFile;                       ///< --treemap: the PNG to write, as given
     int TreemapWidth = 1600, TreemapHeight = 1000; ///< --size
->>>>>>> wip-treemap
 };
 
 /// Thrown for a command line that cannot be understood (exit status 2).
