@@ -47,15 +47,21 @@ void ReportProblems(const TDataCtrl& ctrl, std::ostream& err) {
         << ScanProblemText(first.Reason) << ")\n";
 }
 
-int RunSummary(const TCommandLine& cmd, std::ostream& out, std::ostream& err) {
+// The scan of the headless commands: the configuration's groups, the folder scanned, what
+// was not read named on standard error.
+void ScanHeadless(const TCommandLine& cmd, TDataCtrl& ctrl, std::ostream& err) {
     auto config = cmd.ConfigFile ? std::make_unique<TBaseConfig>(*cmd.ConfigFile)
                                  : std::make_unique<TBaseConfig>();
-    TDataCtrl ctrl;
     ctrl.SetScanThreads(cmd.Threads);
     ctrl.LoadGroups(ReadGroupRanges(*config));
     ctrl.ScanFolder(cmd.Folder);
-    ctrl.SetCurrentRoot(ctrl.Root());
     ReportProblems(ctrl, err);
+}
+
+int RunSummary(const TCommandLine& cmd, std::ostream& out, std::ostream& err) {
+    TDataCtrl ctrl;
+    ScanHeadless(cmd, ctrl, err);
+    ctrl.SetCurrentRoot(ctrl.Root());
     out << SummaryText(SummarizeCurrentFolder(ctrl, TRegionalSettings::Current()));
     return out.good() ? 0 : 1;
 }
@@ -63,13 +69,8 @@ int RunSummary(const TCommandLine& cmd, std::ostream& out, std::ostream& err) {
 // Scans as --summary does and writes the picture; QImage needs no application object and
 // no display for painting pixels and writing PNG.
 int RunTreemap(const TCommandLine& cmd, std::ostream& err) {
-    auto config = cmd.ConfigFile ? std::make_unique<TBaseConfig>(*cmd.ConfigFile)
-                                 : std::make_unique<TBaseConfig>();
     TDataCtrl ctrl;
-    ctrl.SetScanThreads(cmd.Threads);
-    ctrl.LoadGroups(ReadGroupRanges(*config));
-    ctrl.ScanFolder(cmd.Folder);
-    ReportProblems(ctrl, err);
+    ScanHeadless(cmd, ctrl, err);
     TTreemapLayout layout;
     layout.Build(*ctrl.Root(), cmd.TreemapWidth, cmd.TreemapHeight, TTreemapRender::FileColour);
     const QImage image = TTreemapRender::Render(layout, TTreemapStyle{});
