@@ -1,5 +1,6 @@
 #include "UAbout.h"
 
+#include "uAppIcon.h"
 #include "uMain.h"
 #include "uShell.h"
 #include "uVersion.h"
@@ -7,6 +8,7 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -37,7 +39,12 @@ TFMAbout::TFMAbout(QWidget* parent) : QDialog(parent) {
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() * 1.4);
     Label1->setFont(bold);
-    layout->addWidget(Label1);
+    auto* title = new QHBoxLayout;
+    auto* icon = NewCaption(QString(), "imgIcon", this);
+    icon->setPixmap(ApplicationIcon().pixmap(32, 32));
+    title->addWidget(icon);
+    title->addWidget(Label1, 1);
+    layout->addLayout(title);
 
     auto* grid = new QGridLayout;
     grid->setColumnStretch(1, 1);

@@ -1,5 +1,6 @@
 #include "uApplication.h"
 
+#include "uAppIcon.h"
 #include "uWaitForm.h"
 
 #include <QMessageBox>
@@ -9,6 +10,9 @@ namespace quorvex {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Quorvex"));
+    setWindowIcon(ApplicationIcon());
+    // Lets the desktop match the window with the menu entry, and show its icon.
+    setDesktopFileName(ApplicationId());
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {

@@ -96,8 +96,14 @@ void WriteInPlace(const fs::path& target, const fs::path& shownName) {
 
 } // namespace
 
+bool IsInstalledCopy(const fs::path& exeFolder) {
+    std::error_code error;
+    return exeFolder.filename() == "bin" &&
+           fs::exists(exeFolder.parent_path() / InstalledMarker, error);
+}
+
 fs::path LocateConfigFile(const fs::path& exeFolder, const char* xdgConfigHome, const char* home) {
-    if (!exeFolder.empty()) {
+    if (!exeFolder.empty() && !IsInstalledCopy(exeFolder)) {
         const fs::path beside = exeFolder / TBaseConfig::ConfigFileName;
         std::error_code error;
         if (fs::symlink_status(beside, error).type() != fs::file_type::not_found && !error)

@@ -6,10 +6,17 @@
 
 namespace quorvex {
 
-/// Where KestrixFAConfig.xml lives: beside the executable in `exeFolder` when the file already
-/// exists there or that folder is writable; otherwise in "quorvex" under `xdgConfigHome`
-/// (used when absolute), else under `home`/.config. The per-user folder is created when
-/// missing; failing that throws std::system_error naming it.
+/// A file every installation puts under its prefix (PREFIX/bin holds the executable).
+inline constexpr const char* InstalledMarker = "share/metainfo/org.quorvex.Quorvex.metainfo.xml";
+
+/// True when `exeFolder` is the bin folder of an installation (InstalledMarker is there):
+/// such a copy keeps its configuration per user, even when root runs it.
+bool IsInstalledCopy(const std::filesystem::path& exeFolder);
+
+/// Where KestrixFAConfig.xml lives: beside the executable in `exeFolder` when it is not an
+/// installed copy and the file already exists there or that folder is writable; otherwise in
+/// "quorvex" under `xdgConfigHome` (used when absolute), else under `home`/.config. The per-user
+/// folder is created when missing; failing that throws std::system_error naming it.
 std::filesystem::path LocateConfigFile(const std::filesystem::path& exeFolder,
                                        const char* xdgConfigHome, const char* home);
 

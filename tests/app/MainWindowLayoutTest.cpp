@@ -1,6 +1,7 @@
 // The main window's layout, the shared look of its views and its About box, checked on the
 // built widgets (offscreen). Set QUORVEX_GRAB_DIR to also save screenshots there.
 #include "UAbout.h"
+#include "uAppIcon.h"
 #include "uMain.h"
 
 #include <QAction>
@@ -73,6 +74,7 @@ private slots:
     void reportLinksEmitOneClick();
     void menusAndDirectMenuBarItems();
     void aboutBoxOpensModallyFromTheMenuBar();
+    void applicationIconHasEveryThemeSize();
     void windowIsDrawnWithText();
     void exitClosesTheWindow();
 
@@ -318,11 +320,13 @@ void MainWindowLayoutTest::menusAndDirectMenuBarItems() {
 
 void MainWindowLayoutTest::aboutBoxOpensModallyFromTheMenuBar() {
     QString title, name, web, mail;
-    QSize size;
+    QSize size, iconSize;
     QTimer::singleShot(0, [&] {
         auto* about = qobject_cast<TFMAbout*>(QApplication::activeModalWidget());
         if (!about)
             return;
+        if (const auto* icon = about->findChild<QLabel*>(QStringLiteral("imgIcon")))
+            iconSize = icon->pixmap().size();
         title = about->windowTitle();
         size = about->size();
         name = about->Label1->text();
@@ -339,6 +343,20 @@ void MainWindowLayoutTest::aboutBoxOpensModallyFromTheMenuBar() {
     QCOMPARE(web, QStringLiteral("https://quorvex.org"));
     QCOMPARE(mail, QStringLiteral("dev@quorvex.org"));
     QVERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(iconSize, QSize(32, 32));
+}
+
+void MainWindowLayoutTest::applicationIconHasEveryThemeSize() {
+    const QIcon icon = ApplicationIcon();
+    const QList<QSize> sizes = icon.availableSizes();
+    for (int side : {16, 22, 24, 32, 48, 64, 128, 256})
+        QVERIFY2(sizes.contains(QSize(side, side)), qPrintable(QString::number(side)));
+    // The 16 px drawing fills its square: opaque tiles inside, not a blur of the large one.
+    const QImage small = icon.pixmap(16, 16).toImage();
+    QCOMPARE(small.size(), QSize(16, 16));
+    QCOMPARE(qAlpha(small.pixel(4, 8)), 255);
+    QCOMPARE(qAlpha(small.pixel(12, 4)), 255);
+    QVERIFY(small.pixel(4, 8) != small.pixel(12, 4)); // two tiles of different colours
 }
 
 void MainWindowLayoutTest::windowIsDrawnWithText() {

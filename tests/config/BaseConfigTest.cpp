@@ -166,6 +166,14 @@ TEST(ConfigLocation, BesideTheExecutableElsePerUser) {
     EXPECT_EQ(LocateConfigFile({}, "relative", dir.Str().c_str()),
               dir.Path() / ".config" / "quorvex" / "KestrixFAConfig.xml");
 
+    // An installed copy never writes beside itself, though root may write to its folder.
+    const fs::path installed = dir.Path() / "usr";
+    fs::create_directories(installed / "bin");
+    fs::create_directories((installed / InstalledMarker).parent_path());
+    WriteFile(installed / InstalledMarker, "");
+    EXPECT_EQ(LocateConfigFile(installed / "bin", xdg.c_str(), nullptr),
+              xdg / "quorvex" / "KestrixFAConfig.xml");
+
     // A folder the user cannot write to: beside the executable only when the file is there.
     test::HandOver(dir.Path(), test::NobodyId);
     const test::TChildResult result = test::RunInChild({.User = test::NobodyId}, [&] {
