@@ -108,7 +108,15 @@ void TTreemapBinding::SetupMenu() {
     FShow->setShortcutContext(Qt::WindowShortcut);
     FForm.addAction(FShow); // works whichever child has the focus, menu bar shown or not
     FCushion = NewToggle(menu, QStringLiteral("Treemap &Cushion Shading"), "TreemapCushion1", true);
-    connect(FShow, &QAction::toggled, FPane, &QWidget::setVisible);
+    // Shown again, the pane gets back the room it had.
+    connect(FShow, &QAction::toggled, this, [this](bool shown) {
+        auto* splitter = static_cast<QSplitter*>(FPane->parentWidget());
+        if (!shown)
+            FShownSizes = splitter->sizes();
+        FPane->setVisible(shown);
+        if (shown && FShownSizes.size() == splitter->count())
+            splitter->setSizes(FShownSizes);
+    });
     connect(FCushion, &QAction::toggled, FPane, &TTreemapPane::SetCushion);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <memory>
 
@@ -63,6 +64,7 @@ private:
     TTreemapPane* FPane = nullptr; // owned by its splitter
     QAction* FShow = nullptr;      // owned by the View menu
     QAction* FCushion = nullptr;
+    QList<int> FShownSizes;  // of the splitter, while the pane was last shown
     bool FSelecting = false; // the views follow a click in the pane: no echo back
 };
 

@@ -26,6 +26,8 @@ public:
     void SetCushion(bool cushion);
     /// Outlines `entry`'s tile (nullptr: no outline).
     void SetSelected(const TDataInfo* entry);
+    /// The outlined rectangle (empty: none on the picture).
+    QRect Outline() const { return FOutline; }
     /// The tooltip and status text of an entry.
     void SetDescriber(std::function<QString(const TDataInfo&)> describe);
 

@@ -67,6 +67,15 @@ void RestoreColumns(const QSettings& settings, QTreeView* view, const QVariantLi
         header->moveSection(header->visualIndex(columnAt[position]), position);
 }
 
+// A splitter saves a hidden part as 0 wide, and a part restored at 0 comes back squeezed
+// when it is shown again.
+bool HasHiddenPart(const QSplitter& splitter) {
+    for (int i = 0; i < splitter.count(); ++i)
+        if (splitter.widget(i)->isHidden())
+            return true;
+    return false;
+}
+
 } // namespace
 
 QStringList WithRecentFolder(QStringList folders, const QString& path, int limit) {
@@ -118,8 +127,9 @@ void TWindowMemory::Save() const {
     settings.setValue(QStringLiteral("window/geometry"), FForm.saveGeometry());
     settings.setValue(QStringLiteral("window/state"), FForm.saveState());
     for (const QSplitter* splitter : FForm.findChildren<QSplitter*>())
-        settings.setValue(QStringLiteral("splitters/") + splitter->objectName(),
-                          splitter->saveState());
+        if (!HasHiddenPart(*splitter)) // else the sizes it had with every part shown stay
+            settings.setValue(QStringLiteral("splitters/") + splitter->objectName(),
+                              splitter->saveState());
     for (const QTabWidget* tabs : FForm.findChildren<QTabWidget*>())
         settings.setValue(QStringLiteral("tabs/") + tabs->objectName(), tabs->currentIndex());
     for (const QAction* action : RememberedActions(FForm))

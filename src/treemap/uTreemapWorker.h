@@ -75,3 +75,5 @@ private:
 };
 
 } // namespace quorvex
+
+Q_DECLARE_METATYPE(quorvex::TTreemapPicture)
