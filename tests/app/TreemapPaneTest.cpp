@@ -17,6 +17,7 @@
 #include <QPieSlice>
 #include <QSettings>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -58,6 +59,7 @@ class TreemapPaneTest : public QObject {
 private slots:
     void init();
     void cleanup();
+    void hoverShowsPathSizeAndShareInTheStatusBar();
     void aClickSelectsTheEntryInTheFolderTreeAndTheTotalList();
     void aDoubleClickZoomsIntoAFolderAndAltUpZoomsOut();
     void theListsSelectionIsOutlined();
@@ -144,6 +146,19 @@ void TreemapPaneTest::CheckFilePixels(const std::function<bool(const TDataInfo&)
             ++files;
         }
     QVERIFY(files > image.width() * image.height() / 2);
+}
+
+void TreemapPaneTest::hoverShowsPathSizeAndShareInTheStatusBar() {
+    const QPoint at = FirstPixel(Pane->Picture(), TTreemapRender::TypeColour("pdf"));
+    QTest::mouseMove(Pane, at);
+    const QString text = Form->statusBar()->currentMessage();
+    const QString share = QString::number(9000.0 * 100 / double(Entry("")->Size()), 'f', 2);
+    QVERIFY2(text.startsWith(QString::fromStdString(Tree.Str() + "/misc/d.pdf  -  ")) &&
+                 text.contains(QStringLiteral("8.79 KB")) && text.contains(share + "%"),
+             qPrintable(text));
+    // Off the picture's entries the message goes.
+    QTest::mouseMove(Form->lbPath);
+    QTRY_VERIFY(Form->statusBar()->currentMessage().isEmpty());
 }
 
 void TreemapPaneTest::aClickSelectsTheEntryInTheFolderTreeAndTheTotalList() {
