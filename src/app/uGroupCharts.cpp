@@ -1,9 +1,43 @@
 #include "uGroupCharts.h"
 
+#include "uTreemapRender.h"
+
+#include <QBarSeries>
+#include <QBarSet>
 #include <QChartView>
 #include <QEvent>
+#include <QPieSeries>
+#include <QPieSlice>
+#include <optional>
 
 namespace quorvex {
+
+namespace {
+
+// The type charts paint each type in its treemap colour, so a type is found by colour in
+// both; "Others" keeps its grey.
+void UseTypeColours(QChart* chart, const TChartPoints& points) {
+    const auto colourOf = [&points](qsizetype i) -> std::optional<QColor> {
+        const TChartPoint& point = points.Points[std::size_t(i)];
+        if (point.IsOthers())
+            return std::nullopt;
+        return QColor(QRgb(TTreemapRender::TypeColour(point.Caption)));
+    };
+    for (QAbstractSeries* series : chart->series()) {
+        if (auto* pie = qobject_cast<QPieSeries*>(series))
+            for (qsizetype i = 0; i < pie->count() && i < qsizetype(points.Points.size()); ++i)
+                if (const auto colour = colourOf(i))
+                    pie->slices()[i]->setColor(*colour);
+        if (auto* bars = qobject_cast<QBarSeries*>(series))
+            for (qsizetype i = 0; i < bars->count() && i < qsizetype(points.Points.size()); ++i)
+                if (const auto colour = colourOf(i)) {
+                    bars->barSets()[i]->setColor(*colour);
+                    bars->barSets()[i]->setBorderColor(colour->darker(125));
+                }
+    }
+}
+
+} // namespace
 
 TGroupCharts::TGroupCharts(TBaseView& view, std::vector<TChart> charts, QObject* parent)
     : QObject(parent), FView(view) {
@@ -48,8 +82,11 @@ void TGroupCharts::Update(TSlot& slot) {
     TBaseView* view = &FView;
     // Points are recomputed from the sums on a double-click: the chart is up to date
     // whenever it can be clicked.
-    BuildChart(slot.Chart.View->chart(), FView.ChartPoints(table), slot.Chart.Kind,
+    const TChartPoints points = FView.ChartPoints(table);
+    BuildChart(slot.Chart.View->chart(), points, slot.Chart.Kind,
                [view, table](int point) { view->ChartDblClick(table, point); });
+    if (table == EView::VTType)
+        UseTypeColours(slot.Chart.View->chart(), points);
     slot.Stale = false;
 }
 

@@ -3,6 +3,7 @@
 #include "UAbout.h"
 #include "uNavigation.h"
 #include "uShell.h"
+#include "uTreemapBinding.h"
 #include "uViewBinding.h"
 #include "uWindowMemory.h"
 

@@ -26,6 +26,7 @@ class TBaseView;
 class TDataInfo;
 class TEntryIcons;
 class TNavigation;
+class TTreemapBinding;
 class TViewBinding;
 class TWindowMemory;
 
@@ -78,6 +79,12 @@ public:
     bool ShowFolderEntry(TDataInfo* folder);
     /// The keyboard's way between folders; null before the first show.
     TNavigation* Navigation() const { return FNavigation.get(); }
+    /// The treemap pane draws on a thread of its own: StopTreemap() before anything changes
+    /// the tree (refresh, removal; a scan stops it itself), and InvalidateTreemap() after a
+    /// change that does not refill the views. Both do nothing before the first show.
+    void StopTreemap();
+    void InvalidateTreemap();
+    TTreemapBinding* Treemap() const { return FTreemap.get(); }
 
     std::vector<QIcon> ImageList1; ///< 32 x 32 icons of the pcTotal tabs, in tab order
     std::vector<QIcon> GroupImage; ///< 16 x 16 icons, indexed by EGroupImage
@@ -155,6 +162,7 @@ private:
     std::unique_ptr<TEntryIcons> FIcons;
     std::unique_ptr<TViewBinding> FBinding;
     std::unique_ptr<TNavigation> FNavigation;
+    std::unique_ptr<TTreemapBinding> FTreemap;
     std::unique_ptr<TWindowMemory> FMemory;
 };
 

@@ -10,6 +10,7 @@
 #include "uReport.h"
 #include "uScanRunner.h"
 #include "uShell.h"
+#include "uTreemapBinding.h"
 #include "uViewBinding.h"
 #include "uWaitForm.h"
 #include "uWindowMemory.h"
@@ -86,6 +87,7 @@ void TMainForm::FormShow() {
     FIcons = std::make_unique<TEntryIcons>();
     FBinding = std::make_unique<TViewBinding>(*this, *BaseView, *FIcons);
     FNavigation = std::make_unique<TNavigation>(*this, *BaseView);
+    FTreemap = std::make_unique<TTreemapBinding>(*this, *BaseView);
     FMemory->Restore();
     BaseView->SetReportHandler([this](TEntryListModel& rows) {
         TfmDetail detail(rows, *BaseView, this);
@@ -108,6 +110,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::FormClose() {
     if (FMemory && FBinding)
         FMemory->Save(); // before the views let go of their models and columns
+    FTreemap.reset();
     FNavigation.reset();
     FBinding.reset();
     delete BaseView;
@@ -258,8 +261,21 @@ void TMainForm::lnkNotScannedClick() {
 }
 
 void TMainForm::Options1Click() {
-    if (BaseView)
-        RunOptionsDialog(this, *BaseView);
+    if (!BaseView)
+        return;
+    StopTreemap(); // new group ranges rewrite every entry's groups
+    RunOptionsDialog(this, *BaseView);
+    InvalidateTreemap();
+}
+
+void TMainForm::StopTreemap() {
+    if (FTreemap)
+        FTreemap->Stop();
+}
+
+void TMainForm::InvalidateTreemap() {
+    if (FTreemap)
+        FTreemap->Invalidate();
 }
 
 void TMainForm::Export1Click() {

@@ -3,6 +3,7 @@
 #include "uFunction.h"
 #include "uMain.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -18,6 +19,15 @@ namespace {
 
 const QString Organisation = QStringLiteral("quorvex");
 const QString RecentKey = QStringLiteral("folders/recent");
+const QString ActionsKey = QStringLiteral("actions/");
+
+QList<QAction*> RememberedActions(const QObject& form) {
+    QList<QAction*> actions;
+    for (QAction* action : form.findChildren<QAction*>())
+        if (action->isCheckable() && action->property(RememberedProperty).toBool())
+            actions << action;
+    return actions;
+}
 
 // Width and display position per column (by model column); hidden columns count as 0 wide,
 // as the XML configuration decides them.
@@ -57,6 +67,15 @@ void RestoreColumns(const QSettings& settings, QTreeView* view, const QVariantLi
         header->moveSection(header->visualIndex(columnAt[position]), position);
 }
 
+// A splitter saves a hidden part as 0 wide, and a part restored at 0 comes back squeezed
+// when it is shown again.
+bool HasHiddenPart(const QSplitter& splitter) {
+    for (int i = 0; i < splitter.count(); ++i)
+        if (splitter.widget(i)->isHidden())
+            return true;
+    return false;
+}
+
 } // namespace
 
 QStringList WithRecentFolder(QStringList folders, const QString& path, int limit) {
@@ -91,6 +110,9 @@ void TWindowMemory::Restore() {
         if (index >= 0 && index < tabs->count())
             tabs->setCurrentIndex(index);
     }
+    for (QAction* action : RememberedActions(FForm))
+        action->setChecked(
+            settings.value(ActionsKey + action->objectName(), action->isChecked()).toBool());
     QSettings columns(Organisation, Organisation);
     columns.beginGroup(QStringLiteral("columns"));
     for (QTreeView* view : FForm.findChildren<QTreeView*>()) {
@@ -105,10 +127,13 @@ void TWindowMemory::Save() const {
     settings.setValue(QStringLiteral("window/geometry"), FForm.saveGeometry());
     settings.setValue(QStringLiteral("window/state"), FForm.saveState());
     for (const QSplitter* splitter : FForm.findChildren<QSplitter*>())
-        settings.setValue(QStringLiteral("splitters/") + splitter->objectName(),
-                          splitter->saveState());
+        if (!HasHiddenPart(*splitter)) // else the sizes it had with every part shown stay
+            settings.setValue(QStringLiteral("splitters/") + splitter->objectName(),
+                              splitter->saveState());
     for (const QTabWidget* tabs : FForm.findChildren<QTabWidget*>())
         settings.setValue(QStringLiteral("tabs/") + tabs->objectName(), tabs->currentIndex());
+    for (const QAction* action : RememberedActions(FForm))
+        settings.setValue(ActionsKey + action->objectName(), action->isChecked());
     settings.beginGroup(QStringLiteral("columns"));
     for (const QTreeView* view : FForm.findChildren<QTreeView*>()) {
         const QString name = view->objectName();

@@ -13,13 +13,18 @@ namespace quorvex {
 
 class TMainForm;
 
+/// A checkable action of the window with this property set to true keeps its checked state
+/// between runs (under its object name).
+inline constexpr char RememberedProperty[] = "quorvexRemembered";
+
 /// `folders` with `path` first, once, and at most `limit` entries (most recent first).
 QStringList WithRecentFolder(QStringList folders, const QString& path, int limit);
 
 /// What the main window remembers between runs, in the per-user settings of QSettings
 /// (organisation and application "quorvex", so ~/.config/quorvex/quorvex.conf under
 /// XDG_CONFIG_HOME), apart from the XML configuration, which it never touches: geometry and
-/// state, splitter sizes, column widths and order of every list, the active tabs, the last
+/// state, splitter sizes, the checked state of the actions marked RememberedProperty, column
+/// widths and order of every list, the active tabs, the last
 /// folder and the recent folders. Widgets are found by object name, so a renamed widget
 /// starts from its defaults instead of taking another's state.
 class TWindowMemory {

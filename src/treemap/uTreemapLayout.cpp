@@ -31,16 +31,27 @@ double Worst(double largest, double smallest, double sum, double side) {
     return std::max(s2 * largest / sum2, sum2 / (s2 * smallest));
 }
 
-// Every file of the subtree of `top` (itself included), without recursion.
-template <typename F> void ForEachFile(const TDataInfo& top, F&& visit) {
+// A cancel request is looked at every this many steps: often enough to stop within a
+// millisecond, rarely enough to cost nothing measurable.
+constexpr unsigned CancelCheckSteps = 1024;
+
+// Every file of the subtree of `top` (itself included), without recursion; false when
+// cancelled on the way (a blended folder can hold most of the tree).
+template <typename F>
+bool ForEachFile(const TDataInfo& top, const std::atomic<bool>* cancel, F&& visit) {
     if (!top.IsFolder()) {
         visit(top);
-        return;
+        return true;
     }
     auto* root = const_cast<TDataInfo*>(&top);
-    for (TDataInfo* e = root; e; e = NextInPreOrder(e, root))
+    unsigned steps = 0;
+    for (TDataInfo* e = root; e; e = NextInPreOrder(e, root)) {
+        if (++steps % CancelCheckSteps == 0 && cancel && cancel->load(std::memory_order_relaxed))
+            return false;
         if (!e->IsFolder())
             visit(*e);
+    }
+    return true;
 }
 
 // Size-weighted average of 0xRRGGBB colours.
@@ -68,12 +79,15 @@ private:
 class TBuilder {
 public:
     TBuilder(const TDataInfo& root, const TTreemapLayout::TColourOf& colourOf,
-             std::vector<TTreemapTile>& tiles)
-        : FRoot(root), FColourOf(colourOf), FTiles(tiles) {}
+             std::vector<TTreemapTile>& tiles, const std::atomic<bool>* cancel)
+        : FRoot(root), FColourOf(colourOf), FTiles(tiles), FCancel(cancel) {}
 
-    void Run(int width, int height) {
+    // False when cancelled.
+    bool Run(int width, int height) {
         FStack.push_back({&FRoot, 0, 0, width, height, 0});
         while (!FStack.empty()) {
+            if (Cancelled())
+                return false;
             const TPending item = FStack.back();
             FStack.pop_back();
             Emit(item, false,
@@ -81,6 +95,7 @@ public:
             if (item.Entry->IsFolder())
                 LayOutFolder(item);
         }
+        return !Cancelled();
     }
 
 private:
@@ -93,6 +108,7 @@ private:
                           colour | depth << 24 | std::uint32_t(blend) << 31});
     }
 
+    bool Cancelled() const { return FCancel && FCancel->load(std::memory_order_relaxed); }
     void LayOutFolder(const TPending& folder);
     void Squarify(TRect& r, double scale, bool restEmpty, std::uint32_t depth);
     void PlaceRow(std::size_t from, std::size_t to, double sum, TRect& r, double scale, bool last,
@@ -101,6 +117,7 @@ private:
     const TDataInfo& FRoot;
     const TTreemapLayout::TColourOf& FColourOf;
     std::vector<TTreemapTile>& FTiles;
+    const std::atomic<bool>* FCancel;
     std::vector<TPending> FStack;
     std::vector<const TDataInfo*> FBig; // the current folder's children of a pixel or more
     std::vector<TPending> FPlaced;      // their tiles, in layout order
@@ -124,9 +141,10 @@ void TBuilder::LayOutFolder(const TPending& folder) {
     for (const TDataInfo& child : folder.Entry->Children()) {
         if (double(child.Size()) * scale >= 1.0)
             FBig.push_back(&child);
-        else if (child.Size() > 0)
-            ForEachFile(child,
-                        [&](const TDataInfo& f) { rest.Add(FColourOf(f), double(f.Size())); });
+        else if (child.Size() > 0 && !ForEachFile(child, FCancel, [&](const TDataInfo& f) {
+                     rest.Add(FColourOf(f), double(f.Size()));
+                 }))
+            return; // Run() sees the cancel next
     }
     std::sort(FBig.begin(), FBig.end(), [](const TDataInfo* a, const TDataInfo* b) {
         return a->Size() != b->Size() ? a->Size() > b->Size() : a < b;
@@ -206,8 +224,8 @@ void TBuilder::PlaceRow(std::size_t from, std::size_t to, double sum, TRect& r, 
 
 } // namespace
 
-void TTreemapLayout::Build(const TDataInfo& folder, int width, int height,
-                           const TColourOf& colourOf) {
+bool TTreemapLayout::Build(const TDataInfo& folder, int width, int height,
+                           const TColourOf& colourOf, const std::atomic<bool>* cancel) {
     if (width < 1 || height < 1 || width > MaxSide || height > MaxSide)
         throw std::invalid_argument("treemap size " + std::to_string(width) + "x" +
                                     std::to_string(height) + " is outside 1x1 to 65535x65535");
@@ -215,9 +233,12 @@ void TTreemapLayout::Build(const TDataInfo& folder, int width, int height,
     FWidth = width;
     FHeight = height;
     FTiles.clear();
-    TBuilder(folder, colourOf, FTiles).Run(width, height);
+    const bool done = TBuilder(folder, colourOf, FTiles, cancel).Run(width, height);
+    if (!done)
+        FTiles.clear();
     // Growth doubles the capacity; the budget per drawn tile counts what is kept.
     FTiles.shrink_to_fit();
+    return done;
 }
 
 const TDataInfo& TTreemapLayout::EntryOf(const TTreemapTile& tile) const {

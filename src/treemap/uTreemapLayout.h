@@ -2,6 +2,7 @@
 
 #include "uDataInfo.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -42,8 +43,11 @@ public:
     static constexpr int MaxSide = 65535;
 
     /// Lays out `folder` (which must outlive the layout) into width x height pixels, replacing
-    /// the previous tiles. Throws std::invalid_argument for a side outside 1..MaxSide.
-    void Build(const TDataInfo& folder, int width, int height, const TColourOf& colourOf);
+    /// the previous tiles. Throws std::invalid_argument for a side outside 1..MaxSide. When
+    /// `cancel` becomes true the layout stops within a few thousand steps and returns false
+    /// with no tiles; true when it completed.
+    bool Build(const TDataInfo& folder, int width, int height, const TColourOf& colourOf,
+               const std::atomic<bool>* cancel = nullptr);
 
     const std::vector<TTreemapTile>& Tiles() const { return FTiles; }
     const TDataInfo* Folder() const { return FFolder; }

@@ -54,8 +54,14 @@ void FillFlat(QImage& image, const TTreemapTile& t, std::uint32_t colour) {
     }
 }
 
-void FillCushion(QImage& image, const TTreemapTile& t, const TSurface& s, std::uint32_t colour) {
-    for (int y = t.Y; y < t.Y + t.H; ++y) {
+bool IsSet(const std::atomic<bool>* flag) {
+    return flag && flag->load(std::memory_order_relaxed);
+}
+
+// A big cushion costs milliseconds, so a cancel request is looked at on every row.
+void FillCushion(QImage& image, const TTreemapTile& t, const TSurface& s, std::uint32_t colour,
+                 const std::atomic<bool>* cancel) {
+    for (int y = t.Y; y < t.Y + t.H && !IsSet(cancel); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         const float ny = -(2 * s.S2y * (float(y) + 0.5f) + s.S1y);
         for (int x = t.X; x < t.X + t.W; ++x) {
@@ -97,11 +103,14 @@ std::uint32_t TTreemapRender::Dimmed(std::uint32_t colour) {
 
 // Tiles come in pre-order with their depth, so the surface of each tile's parent is the
 // one last stored one level up.
-QImage TTreemapRender::Render(const TTreemapLayout& layout, const TTreemapStyle& style) {
+QImage TTreemapRender::Render(const TTreemapLayout& layout, const TTreemapStyle& style,
+                              const std::atomic<bool>* cancel) {
     QImage image(layout.Width(), layout.Height(), QImage::Format_RGB32);
     image.fill(QColor(Qt::black));
     std::array<TSurface, TTreemapTile::MaxDepth + 2> surfaces{};
     for (const TTreemapTile& t : layout.Tiles()) {
+        if (IsSet(cancel))
+            return {};
         const std::uint32_t depth = t.Depth();
         const TSurface& parent = depth ? surfaces[depth - 1] : surfaces.back();
         const TDataInfo& entry = layout.EntryOf(t);
@@ -115,11 +124,11 @@ QImage TTreemapRender::Render(const TTreemapLayout& layout, const TTreemapStyle&
         }
         const std::uint32_t colour = dim ? Dimmed(t.Colour()) : t.Colour();
         if (style.Cushion)
-            FillCushion(image, t, Cushion(parent, t), colour);
+            FillCushion(image, t, Cushion(parent, t), colour, cancel);
         else
             FillFlat(image, t, colour);
     }
-    return image;
+    return IsSet(cancel) ? QImage() : image;
 }
 
 } // namespace quorvex

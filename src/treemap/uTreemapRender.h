@@ -3,6 +3,7 @@
 #include "uTreemapLayout.h"
 
 #include <QImage>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string_view>
@@ -29,8 +30,10 @@ public:
     /// The colour of a rejected entry under a highlight.
     static std::uint32_t Dimmed(std::uint32_t colour);
 
-    /// The picture of `layout`, layout.Width() x layout.Height(), RGB32.
-    static QImage Render(const TTreemapLayout& layout, const TTreemapStyle& style);
+    /// The picture of `layout`, layout.Width() x layout.Height(), RGB32. When `cancel`
+    /// becomes true painting stops within a few rows of pixels and a null image is returned.
+    static QImage Render(const TTreemapLayout& layout, const TTreemapStyle& style,
+                         const std::atomic<bool>* cancel = nullptr);
 };
 
 } // namespace quorvex

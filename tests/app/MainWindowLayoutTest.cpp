@@ -243,6 +243,10 @@ void MainWindowLayoutTest::headerIsLightBlueAndRowsHaveGridLines() {
 }
 
 void MainWindowLayoutTest::groupPagesKeepTableAndPieSize() {
+    // The page's own layout, with all the height the window gives the tabs.
+    auto* treemap = Form->findChild<QAction*>("Treemap1");
+    QVERIFY(treemap);
+    treemap->setChecked(false);
     Form->pcTotal->setCurrentIndex(5);
     Form->resize(1300, 800);
     QTRY_COMPARE(Form->VTName->height(), 178);
@@ -253,6 +257,7 @@ void MainWindowLayoutTest::groupPagesKeepTableAndPieSize() {
     QTRY_COMPARE(Form->VTName->height(), 178);
     QCOMPARE(Form->chNamePie->width(), 500);
     Form->pcTotal->setCurrentIndex(0);
+    treemap->setChecked(true);
 }
 
 void MainWindowLayoutTest::chartsAreEmptyAndStyled() {
@@ -304,17 +309,20 @@ void MainWindowLayoutTest::menusAndDirectMenuBarItems() {
     QStringList bar;
     for (const QAction* action : Form->menuBar()->actions())
         bar << action->text();
-    QCOMPARE(bar, (QStringList{"&File", "&Tools", "&Help", "&About"}));
+    QCOMPARE(bar, (QStringList{"&File", "&View", "&Tools", "&Help", "&About"}));
     const QList<QAction*> top = Form->menuBar()->actions();
-    QVERIFY(top[0]->menu() && top[1]->menu());
-    QVERIFY(!top[2]->menu() && !top[3]->menu());
+    QVERIFY(top[0]->menu() && top[1]->menu() && top[2]->menu());
+    QVERIFY(!top[3]->menu() && !top[4]->menu());
 
-    QStringList file, tools;
+    QStringList file, view, tools;
     for (const QAction* action : top[0]->menu()->actions())
         file << (action->isSeparator() ? QStringLiteral("-") : action->text());
     for (const QAction* action : top[1]->menu()->actions())
+        view << action->text();
+    for (const QAction* action : top[2]->menu()->actions())
         tools << action->text();
     QCOMPARE(file, (QStringList{"Open To Scan", "&Recent Folders", "-", "Exit"}));
+    QCOMPARE(view, (QStringList{"&Treemap", "Treemap &Cushion Shading"}));
     QCOMPARE(tools, (QStringList{"Options", "Generate Report"}));
 }
 
@@ -335,7 +343,7 @@ void MainWindowLayoutTest::aboutBoxOpensModallyFromTheMenuBar() {
         SaveGrab(about, QStringLiteral("about"));
         about->accept();
     });
-    QAction* aboutItem = Form->menuBar()->actions().at(3);
+    QAction* aboutItem = Form->menuBar()->actions().at(4);
     aboutItem->trigger(); // returns when the modal box is closed
     QCOMPARE(title, QStringLiteral("About Quorvex"));
     QCOMPARE(size, QSize(292, 152));

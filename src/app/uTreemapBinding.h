@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <memory>
+
+class QAction;
+class QModelIndex;
+class QPoint;
+class QTreeView;
+
+namespace quorvex {
+
+class TBaseView;
+class TDataInfo;
+class TMainForm;
+class TTreemapPane;
+enum class EView;
+
+/// The treemap pane of the main window and everything joining it to the rest: it sits in a
+/// splitter below the tabs, the View menu shows and hides it (Ctrl+T) and switches cushion
+/// shading, both remembered by TWindowMemory. It shows the current folder, is redrawn after
+/// every refill of the views, outlines what the folder tree or the "Total List" selects,
+/// selects what is clicked in it, zooms into a double-clicked folder and dims all but the
+/// entries of the selected group-table rows.
+///
+/// Made after TViewBinding (the views must have their models) and before
+/// TWindowMemory::Restore() (which restores the splitter and the two menu items).
+class TTreemapBinding : public QObject {
+    Q_OBJECT
+public:
+    TTreemapBinding(TMainForm& form, TBaseView& view);
+    ~TTreemapBinding() override;
+
+    /// Call before anything changes the tree (scan, refresh, removal, new group ranges):
+    /// returns once no drawing reads it. The views' refill (TBaseView::ViewsRefreshed)
+    /// redraws; a change that refills nothing calls Invalidate() afterwards.
+    void Stop();
+    /// Draws the current folder again from the tree as it is now.
+    void Invalidate();
+
+    TTreemapPane& Pane() { return *FPane; }
+    QAction& ShowAction() { return *FShow; }
+
+signals:
+    /// The context menu was asked for over `entry` (nullptr: over no entry) at the global
+    /// position `at`. The entry menu of the lists is joined here.
+    void ContextMenuRequested(const TDataInfo* entry, const QPoint& at);
+
+private:
+    void SetupPane();
+    void SetupMenu();
+    void ConnectViews();
+    void ConnectGroupTables();
+    void ShowCurrentFolder();
+    void SelectInViews(const TDataInfo* entry);
+    void ZoomInto(const TDataInfo* entry);
+    void ShowHovered(const TDataInfo* entry);
+    void FollowSelection(QTreeView* tree, const QModelIndex& index);
+    void UpdateHighlight();
+
+    TMainForm& FForm;
+    TBaseView& FView;
+    TTreemapPane* FPane = nullptr; // owned by its splitter
+    QAction* FShow = nullptr;      // owned by the View menu
+    QAction* FCushion = nullptr;
+    QList<int> FShownSizes;  // of the splitter, while the pane was last shown
+    bool FSelecting = false; // the views follow a click in the pane: no echo back
+};
+
+} // namespace quorvex
