@@ -149,9 +149,15 @@ void TWaitForm::SetProgress(quint64 entries, quint64 bytes, const QString& folde
     ShowProgressText();
 }
 
+void TWaitForm::SetRowProgress(quint64 rows, quint64 total) {
+    FRowText =
+        QStringLiteral("%1 of %2 rows written").arg(EntryCountText(rows), EntryCountText(total));
+    ShowProgressText();
+}
+
 void TWaitForm::ShowProgressText() {
     if (!FHasProgress) {
-        lblProgress->clear();
+        lblProgress->setText(FRowText);
         return;
     }
     const QString counts =
@@ -170,6 +176,7 @@ void TWaitForm::reject() {
 void TWaitForm::hideEvent(QHideEvent* event) {
     // The next task starts clean: no counts, no Cancel until it asks for one.
     FHasProgress = false;
+    FRowText.clear();
     ShowProgressText();
     SetCancellable(false);
     QDialog::hideEvent(event);

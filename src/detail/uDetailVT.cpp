@@ -194,22 +194,22 @@ void TfmDetail::ReportFailures(ERemoval how, const std::vector<TRemovalFailure>&
     box.exec();
 }
 
-// Every export asks for its file itself and reports its own failures; all rows go out,
-// checked or not, in the list's current order.
+// Every export asks for its file itself, writes behind the wait window and reports its own
+// failures; all rows go out, checked or not, in the list's current order.
 void TfmDetail::ToolButton61Click() {
-    ExportVTToHtml(*VT->model(), FSaveStep);
+    ExportVTToHtml(*VT->model(), FSaveStep, this);
 }
 
 void TfmDetail::ToolButton62Click() {
-    ExportVTToXml(*VT->model(), FSaveStep);
+    ExportVTToXml(*VT->model(), FSaveStep, this);
 }
 
 void TfmDetail::ToolButton63Click() {
-    ExportVTToText(*VT->model(), "  ,  ", FSaveStep);
+    ExportVTToText(*VT->model(), "  ,  ", FSaveStep, this);
 }
 
 void TfmDetail::ToolButton66Click() {
-    ExportVTToCsv(*VT->model(), FSaveStep);
+    ExportVTToCsv(*VT->model(), FSaveStep, this);
 }
 
 void TfmDetail::ToolButton67Click() {

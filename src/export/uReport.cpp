@@ -1,5 +1,6 @@
 #include "uReport.h"
 
+#include "uExportRunner.h"
 #include "uExportVTEx.h"
 #include "uMain.h"
 #include "uReportDocs.h"
@@ -21,38 +22,41 @@ namespace quorvex {
 namespace {
 
 template <typename TWrite>
-bool Generate(EExportFormat format, const TSaveStep& save, TWrite&& write) {
+bool Generate(EExportFormat format, const TReportList& list, const TSaveStep& save, QWidget* owner,
+              TWrite&& write) {
     const QString path = save(format);
     if (path.isEmpty())
         return false;
-    TWaitScope wait(QStringLiteral("Generate Report.."));
-    TCursorScope hourglass;
-    write(FilePath(path));
-    return true;
+    return RunExport(
+        QStringLiteral("Generate Report.."),
+        [&](TExportProgress& progress) { write(CountedList(list, progress), FilePath(path)); },
+        owner);
 }
 
 } // namespace
 
-bool ExportVTsToHtml(const TReportList& list, const TSaveStep& save) {
-    return Generate(EExportFormat::Html, save, [&](const auto& path) { WriteVTsHtml(list, path); });
+bool ExportVTsToHtml(const TReportList& list, const TSaveStep& save, QWidget* owner) {
+    return Generate(EExportFormat::Html, list, save, owner, WriteVTsHtml);
 }
 
-bool ExportVTsToText(const TReportList& list, const QString& separator, const TSaveStep& save) {
-    return Generate(EExportFormat::Text, save,
-                    [&](const auto& path) { WriteVTsText(list, separator, path); });
+bool ExportVTsToText(const TReportList& list, const QString& separator, const TSaveStep& save,
+                     QWidget* owner) {
+    return Generate(EExportFormat::Text, list, save, owner,
+                    [&](const TReportList& counted, const std::filesystem::path& path) {
+                        WriteVTsText(counted, separator, path);
+                    });
 }
 
-bool ExportVTsToCsv(const TReportList& list, const TSaveStep& save) {
-    return Generate(EExportFormat::Csv, save, [&](const auto& path) { WriteVTsCsv(list, path); });
+bool ExportVTsToCsv(const TReportList& list, const TSaveStep& save, QWidget* owner) {
+    return Generate(EExportFormat::Csv, list, save, owner, WriteVTsCsv);
 }
 
-bool ExportVTsToXml(const TReportList& list, const TSaveStep& save) {
-    return Generate(EExportFormat::Xml, save, [&](const auto& path) { WriteVTsXml(list, path); });
+bool ExportVTsToXml(const TReportList& list, const TSaveStep& save, QWidget* owner) {
+    return Generate(EExportFormat::Xml, list, save, owner, WriteVTsXml);
 }
 
-bool ExportVTsToExcel(const TReportList& list, const TSaveStep& save) {
-    return Generate(EExportFormat::Excel, save,
-                    [&](const auto& path) { WriteVTsExcel(list, path); });
+bool ExportVTsToExcel(const TReportList& list, const TSaveStep& save, QWidget* owner) {
+    return Generate(EExportFormat::Excel, list, save, owner, WriteVTsExcel);
 }
 
 // ---- Icons -----------------------------------------------------------------------------------
@@ -174,15 +178,16 @@ void TFMReport::btnReportClick() {
         return Notice(QStringLiteral("Please select content to generate report!"));
     bool written = false;
     if (rbHtml->isChecked())
-        written = ExportVTsToHtml(list, FSelectSaveFile);
+        written = ExportVTsToHtml(list, FSelectSaveFile, this);
     else if (rbExcel->isChecked())
-        written = ExportVTsToExcel(list, FSelectSaveFile);
+        written = ExportVTsToExcel(list, FSelectSaveFile, this);
     else if (rbTxt->isChecked())
-        written = ExportVTsToText(list, QString::fromLatin1(ReportTextSeparator), FSelectSaveFile);
+        written =
+            ExportVTsToText(list, QString::fromLatin1(ReportTextSeparator), FSelectSaveFile, this);
     else if (rbCSV->isChecked())
-        written = ExportVTsToCsv(list, FSelectSaveFile);
+        written = ExportVTsToCsv(list, FSelectSaveFile, this);
     else if (rbXML->isChecked())
-        written = ExportVTsToXml(list, FSelectSaveFile);
+        written = ExportVTsToXml(list, FSelectSaveFile, this);
     if (written)
         Notice(QStringLiteral("Report generated!"));
 }

@@ -15,14 +15,16 @@ namespace quorvex {
 class TBaseView;
 
 // The report writers of the dialog: each asks the save step for a path (false when it gives
-// none), then writes the whole report with the wait window "Generate Report.." and the
-// hourglass shown, both taken down again however the writer ends.
+// none), then writes the whole report on a worker thread behind the wait window "Generate
+// Report.." with its Cancel (RunExport). True when the report was written; false also when
+// it was cancelled or failed (said in a message box over `owner`).
 
-bool ExportVTsToHtml(const TReportList& list, const TSaveStep& save);
-bool ExportVTsToText(const TReportList& list, const QString& separator, const TSaveStep& save);
-bool ExportVTsToCsv(const TReportList& list, const TSaveStep& save);
-bool ExportVTsToXml(const TReportList& list, const TSaveStep& save);
-bool ExportVTsToExcel(const TReportList& list, const TSaveStep& save);
+bool ExportVTsToHtml(const TReportList& list, const TSaveStep& save, QWidget* owner = nullptr);
+bool ExportVTsToText(const TReportList& list, const QString& separator, const TSaveStep& save,
+                     QWidget* owner = nullptr);
+bool ExportVTsToCsv(const TReportList& list, const TSaveStep& save, QWidget* owner = nullptr);
+bool ExportVTsToXml(const TReportList& list, const TSaveStep& save, QWidget* owner = nullptr);
+bool ExportVTsToExcel(const TReportList& list, const TSaveStep& save, QWidget* owner = nullptr);
 
 /// The "Generate Report" dialog: tick views of the main window, pick a format, write them
 /// all into one file. It stays open after a report for the next one.
