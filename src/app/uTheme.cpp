@@ -1,6 +1,6 @@
 #include "uTheme.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <algorithm>
 #include <cmath>
 
@@ -87,7 +87,36 @@ TThemeColours ThemeColours(const QPalette& palette) {
 }
 
 TThemeColours ThemeColours() {
-    return ThemeColours(QGuiApplication::palette());
+    return ThemeColours(QApplication::palette());
+}
+
+QPalette DarkPalette() {
+    const QColor window(45, 45, 45), text(220, 220, 220), accent(42, 130, 218);
+    QPalette p(window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, QColor(30, 30, 30));
+    p.setColor(QPalette::AlternateBase, window);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, QColor(53, 53, 53));
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::BrightText, Qt::white);
+    p.setColor(QPalette::Highlight, accent);
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Link, accent);
+    p.setColor(QPalette::LinkVisited, QColor(170, 120, 230));
+    p.setColor(QPalette::ToolTipBase, QColor(30, 30, 30));
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::PlaceholderText, QColor(140, 140, 140));
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, QColor(120, 120, 120));
+    return p;
+}
+
+void ApplyPaletteSwitch() {
+    if (qgetenv("QUORVEX_PALETTE") != "dark")
+        return;
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setPalette(DarkPalette());
 }
 
 QIcon ThemeIcon(const char* name, const QIcon& drawn) {

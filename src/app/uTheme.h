@@ -45,6 +45,14 @@ TThemeColours ThemeColours(const QPalette& palette);
 /// ThemeColours of the application's palette.
 TThemeColours ThemeColours();
 
+/// A dark palette for the Fusion style, as dark desktop themes have it.
+QPalette DarkPalette();
+
+/// QUORVEX_PALETTE=dark in the environment: the Fusion style with DarkPalette(), for trying
+/// the window dark on a desktop that is not (and for screenshots under Xvfb). Called once
+/// the application object exists and before any window is made; other values do nothing.
+void ApplyPaletteSwitch();
+
 /// The icon `name` of the icon theme (a freedesktop standard name), or `drawn` when the
 /// theme has none (as offscreen or on a desktop without an icon theme).
 QIcon ThemeIcon(const char* name, const QIcon& drawn);
