@@ -91,7 +91,8 @@ TThemeColours ThemeColours() {
 }
 
 QPalette DarkPalette() {
-    const QColor window(45, 45, 45), text(220, 220, 220), accent(42, 130, 218);
+    // Selected rows keep white text readable on their blue; links are lighter for the window.
+    const QColor window(45, 45, 45), text(220, 220, 220), accent(38, 100, 170);
     QPalette p(window);
     p.setColor(QPalette::WindowText, text);
     p.setColor(QPalette::Base, QColor(30, 30, 30));
@@ -102,7 +103,7 @@ QPalette DarkPalette() {
     p.setColor(QPalette::BrightText, Qt::white);
     p.setColor(QPalette::Highlight, accent);
     p.setColor(QPalette::HighlightedText, Qt::white);
-    p.setColor(QPalette::Link, accent);
+    p.setColor(QPalette::Link, QColor(90, 160, 240));
     p.setColor(QPalette::LinkVisited, QColor(170, 120, 230));
     p.setColor(QPalette::ToolTipBase, QColor(30, 30, 30));
     p.setColor(QPalette::ToolTipText, text);

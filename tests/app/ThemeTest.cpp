@@ -18,6 +18,7 @@
 #include <QLegend>
 #include <QPieSeries>
 #include <QPushButton>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,7 +32,8 @@ namespace {
 
 constexpr double Readable = 4.5;
 
-QPalette DarkPalette() {
+// A dark palette of the test's own, with a link colour too dark for its window.
+QPalette TestPalette() {
     QPalette p;
     p.setColor(QPalette::Window, QColor(45, 45, 45));
     p.setColor(QPalette::WindowText, QColor(220, 220, 220));
@@ -87,6 +89,7 @@ private slots:
     void chartsPaintDarkWithReadableText();
     void waitWindowAndOptionsDialogRead();
     void iconsFallBackToTheDrawnOnesWithoutATheme();
+    void paletteSwitchMakesTheWindowDark();
 
 private:
     void Open();
@@ -96,7 +99,7 @@ private:
 };
 
 void ThemeTest::initTestCase() {
-    QApplication::setPalette(DarkPalette());
+    QApplication::setPalette(TestPalette());
     Form = std::make_unique<TMainForm>();
     Form->FConfigFile = Config.filePath("KestrixFAConfig.xml").toStdString();
     WaitForm = new TWaitForm(Form.get());
@@ -244,6 +247,26 @@ void ThemeTest::iconsFallBackToTheDrawnOnesWithoutATheme() {
     TMainForm themed;
     QCOMPARE(themed.GroupImage[giFolder].name(), QString("folder"));
     QVERIFY(themed.GroupImage[giEmptyFolder].name().isEmpty()); // no theme name tells it apart
+}
+
+void ThemeTest::paletteSwitchMakesTheWindowDark() {
+    qputenv("QUORVEX_PALETTE", "light");
+    ApplyPaletteSwitch();
+    QCOMPARE(QApplication::palette().color(QPalette::Window), QColor(45, 45, 45)); // unchanged
+    qputenv("QUORVEX_PALETTE", "dark");
+    ApplyPaletteSwitch();
+    qunsetenv("QUORVEX_PALETTE");
+    QCOMPARE(QApplication::style()->name(), QString("fusion"));
+    const QPalette p = QApplication::palette();
+    QVERIFY(IsDark(p));
+    for (auto [text, back] : {std::pair{QPalette::WindowText, QPalette::Window},
+                              {QPalette::Text, QPalette::Base},
+                              {QPalette::ButtonText, QPalette::Button},
+                              {QPalette::HighlightedText, QPalette::Highlight}})
+        QVERIFY(ContrastRatio(p.color(text), p.color(back)) >= Readable);
+    TMainForm form;
+    QVERIFY(ContrastRatio(form.lbPath->palette().color(QPalette::WindowText),
+                          p.color(QPalette::Window)) >= Readable);
 }
 
 QTEST_MAIN(ThemeTest)
