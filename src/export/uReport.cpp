@@ -4,6 +4,7 @@
 #include "uExportVTEx.h"
 #include "uMain.h"
 #include "uReportDocs.h"
+#include "uTheme.h"
 #include "uWaitForm.h"
 
 #include <QGuiApplication>
@@ -64,7 +65,7 @@ bool ExportVTsToExcel(const TReportList& list, const TSaveStep& save, QWidget* o
 namespace {
 
 // A page with a folded corner and a coloured band naming the format.
-QPixmap FormatIcon(const char* tag, const QColor& colour) {
+QPixmap DrawnFormatIcon(const char* tag, const QColor& colour) {
     QPixmap pixmap(32, 32);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
@@ -105,6 +106,25 @@ QIcon ReportGlyph() {
 
 } // namespace
 
+QIcon FormatIcon(EExportFormat format) {
+    auto icon = [](const char* name, const char* tag, QColor colour) {
+        return ThemeIcon(name, QIcon(DrawnFormatIcon(tag, colour)));
+    };
+    switch (format) {
+    case EExportFormat::Html:
+        return icon("text-html", "HTM", QColor(0xE4, 0x4D, 0x26));
+    case EExportFormat::Excel:
+        return icon("x-office-spreadsheet", "XLS", QColor(0x21, 0x73, 0x46));
+    case EExportFormat::Text:
+        return icon("text-x-generic", "TXT", QColor(0x60, 0x7D, 0x8B));
+    case EExportFormat::Csv:
+        return icon("text-csv", "CSV", QColor(0x00, 0x89, 0x7B));
+    case EExportFormat::Xml:
+        return icon("text-xml", "XML", QColor(0x7B, 0x1F, 0xA2));
+    }
+    return {};
+}
+
 // ---- The dialog ------------------------------------------------------------------------------
 
 TFMReport::TFMReport(TBaseView* controller, QWidget* owner)
@@ -135,14 +155,15 @@ TFMReport::TFMReport(TBaseView* controller, QWidget* owner)
 
     Label2 = new QLabel(QStringLiteral("Select Format:"), this);
     Label2->setGeometry(244, 8, 104, 16);
-    rbHtml = AddFormat("rbHtml", QStringLiteral("Html"), "HTM", QColor(0xE4, 0x4D, 0x26), 0);
-    rbExcel = AddFormat("rbExcel", QStringLiteral("Excel"), "XLS", QColor(0x21, 0x73, 0x46), 1);
-    rbTxt = AddFormat("rbTxt", QStringLiteral("Text"), "TXT", QColor(0x60, 0x7D, 0x8B), 2);
-    rbCSV = AddFormat("rbCSV", QStringLiteral("CSV"), "CSV", QColor(0x00, 0x89, 0x7B), 3);
-    rbXML = AddFormat("rbXML", QStringLiteral("XML"), "XML", QColor(0x7B, 0x1F, 0xA2), 4);
+    rbHtml = AddFormat("rbHtml", QStringLiteral("Html"), EExportFormat::Html, 0);
+    rbExcel = AddFormat("rbExcel", QStringLiteral("Excel"), EExportFormat::Excel, 1);
+    rbTxt = AddFormat("rbTxt", QStringLiteral("Text"), EExportFormat::Text, 2);
+    rbCSV = AddFormat("rbCSV", QStringLiteral("CSV"), EExportFormat::Csv, 3);
+    rbXML = AddFormat("rbXML", QStringLiteral("XML"), EExportFormat::Xml, 4);
     rbHtml->setChecked(true);
 
-    btnReport = new QPushButton(ReportGlyph(), QStringLiteral("  Generate Report Now"), this);
+    btnReport = new QPushButton(ThemeIcon("document-save", ReportGlyph()),
+                                QStringLiteral("  Generate Report Now"), this);
     btnReport->setObjectName(QStringLiteral("btnReport"));
     btnReport->setGeometry(10, 300, 334, 32);
     btnReport->setAutoDefault(false);
@@ -152,13 +173,13 @@ TFMReport::TFMReport(TBaseView* controller, QWidget* owner)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-QRadioButton* TFMReport::AddFormat(const char* name, const QString& text, const char* tag,
-                                   const QColor& colour, int row) {
+QRadioButton* TFMReport::AddFormat(const char* name, const QString& text, EExportFormat format,
+                                   int row) {
     auto* button = new QRadioButton(text, this);
     button->setObjectName(QString::fromLatin1(name));
     button->setGeometry(244, 30 + 50 * row, 64, 32);
     auto* icon = new QLabel(this);
-    icon->setPixmap(FormatIcon(tag, colour));
+    icon->setPixmap(FormatIcon(format).pixmap(32, 32));
     icon->setGeometry(310, 30 + 50 * row, 32, 32);
     return button;
 }

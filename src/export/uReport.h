@@ -4,6 +4,7 @@
 #include "uExportView.h"
 
 #include <QDialog>
+#include <QIcon>
 
 class QLabel;
 class QListWidget;
@@ -48,12 +49,15 @@ public slots:
     void btnReportClick();
 
 private:
-    QRadioButton* AddFormat(const char* name, const QString& text, const char* tag,
-                            const QColor& colour, int row);
+    QRadioButton* AddFormat(const char* name, const QString& text, EExportFormat format, int row);
     void Notice(const QString& text);
 
     TBaseView* FController;
 };
+
+/// The picture of a file format: the icon theme's for its type, or a drawn page with a
+/// coloured band naming the format ("HTM", "XLS", ...) when the theme has none.
+QIcon FormatIcon(EExportFormat format);
 
 /// Tools, "Generate Report": the dialog over BaseView, modal, owned by `owner`, freed when
 /// the user closes it.

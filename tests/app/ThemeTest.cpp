@@ -5,6 +5,7 @@
 #include "FixtureTree.h"
 #include "uMain.h"
 #include "uOption.h"
+#include "uReport.h"
 #include "uTheme.h"
 #include "uWaitForm.h"
 
@@ -230,6 +231,11 @@ void ThemeTest::iconsFallBackToTheDrawnOnesWithoutATheme() {
     QVERIFY(!plain.btnOpen->icon().isNull());
     QVERIFY(!plain.GroupImage[giFolder].isNull());
     QVERIFY(plain.GroupImage[giFolder].name().isEmpty()); // not from a theme
+    for (EExportFormat format : {EExportFormat::Html, EExportFormat::Excel, EExportFormat::Text,
+                                 EExportFormat::Csv, EExportFormat::Xml}) {
+        const QIcon icon = FormatIcon(format); // the report dialog's and the detail window's
+        QVERIFY(!icon.isNull() && icon.name().isEmpty());
+    }
 
     // A theme that has "folder" but no "document-open": each icon from where it exists.
     QTemporaryDir themes;
