@@ -6,12 +6,10 @@
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QMetaObject>
-#include <QPointer>
 #include <QTimer>
 #include <exception>
 #include <memory>
 #include <thread>
-#include <vector>
 
 namespace quorvex {
 
@@ -20,15 +18,10 @@ namespace {
 constexpr int TickMs = 50;
 
 // The wait window in front for the lifetime of the object, modal, with Cancel and the row
-// counts; every other window keeps its last picture meanwhile.
+// counts.
 class TExportWait {
 public:
     TExportWait(const QString& message, TExportProgress& progress) : FProgress(progress) {
-        for (QWidget* window : QApplication::topLevelWidgets())
-            if (window != WaitForm && window->isVisible() && window->updatesEnabled()) {
-                window->setUpdatesEnabled(false);
-                FFrozen.push_back(window);
-            }
         if (!WaitForm)
             return;
         WaitForm->setWindowModality(Qt::ApplicationModal); // only while hidden does it apply
@@ -45,9 +38,6 @@ public:
         FScope.reset();
         if (WaitForm)
             WaitForm->setWindowModality(Qt::NonModal);
-        for (const QPointer<QWidget>& window : FFrozen)
-            if (window)
-                window->setUpdatesEnabled(true);
     }
     TExportWait(const TExportWait&) = delete;
     TExportWait& operator=(const TExportWait&) = delete;
@@ -59,7 +49,6 @@ public:
 
 private:
     TExportProgress& FProgress;
-    std::vector<QPointer<QWidget>> FFrozen;
     std::unique_ptr<TWaitScope> FScope;
     QTimer FTicker;
 };

@@ -13,9 +13,9 @@ namespace quorvex {
 /// window painted with the rows written so far and its Cancel button live.
 ///
 /// Meanwhile the wait window is application-modal (above the dialog that started the
-/// export), so no input reaches a view or the engine while the worker reads them, and the
-/// other windows keep their last picture instead of asking the models for a new one: the
-/// folder tree's model fills its sort orders lazily and must be read by one thread at a time.
+/// export), so no input reaches a view or the engine while the worker reads them; the
+/// windows go on painting, reading the models as the worker does (the nested lists, whose
+/// sort orders are made as rows are read, are walked through copies: TModelExportView).
 ///
 /// `write` counts its views into the progress it gets (TCountedView, CountedList). Returns
 /// true once the file is written. Returns false when the user cancelled (the writer's
