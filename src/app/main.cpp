@@ -5,6 +5,7 @@
 #include "uHeapLimit.h"
 #include "uMain.h"
 #include "uShell.h"
+#include "uTheme.h"
 #include "uWaitForm.h"
 
 #include <QTimer>
@@ -19,6 +20,7 @@ namespace {
 int RunWindow(int argc, char** argv, const TCommandLine& cmd) {
     TApplication app(argc, argv);
     UseDefaultIconTheme();
+    ApplyPaletteSwitch();
     TMainForm form;
     if (cmd.ConfigFile)
         form.FConfigFile = *cmd.ConfigFile;

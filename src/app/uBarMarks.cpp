@@ -1,6 +1,7 @@
 #include "uBarMarks.h"
 
 #include "uCharts.h"
+#include "uTheme.h"
 
 #include <QBarSeries>
 #include <QBarSet>
@@ -16,7 +17,6 @@ namespace {
 
 constexpr qreal MarkGap = 3;         // pixels between a bar's top and its mark
 constexpr qreal MaxMarkShare = 0.75; // an upright mark may take this much of the plot height
-const QColor MarkColor(0x20, 0x20, 0x20);
 
 } // namespace
 
@@ -28,7 +28,7 @@ TBarMarks::TBarMarks(QChart* chart, QBarSeries* series, QCategoryAxis* sizeAxis)
     font.setPointSizeF(8);
     for (QBarSet* set : series->barSets()) {
         auto* mark = new QGraphicsSimpleTextItem(set->label(), this);
-        mark->setBrush(MarkColor);
+        mark->setBrush(ThemeColours().ChartText); // Qt's own bar labels are white
         mark->setFont(font);
         mark->setVisible(false); // until placed on a laid-out plot
         FMarks.push_back(mark);

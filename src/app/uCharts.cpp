@@ -4,6 +4,7 @@
 #include "uBaseFunction.h"
 #include "uChartPoints.h"
 #include "uEntryColumns.h"
+#include "uTheme.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -67,13 +68,15 @@ void UpdatePie(QPieSeries* series, const TPoints& points) {
     for (double value : points.Values)
         total += value;
     const QList<QPieSlice*> slices = series->slices();
+    const TThemeColours colours = ThemeColours();
     for (qsizetype i = 0; i < count; ++i) {
         const double value = points.Values[std::size_t(i)];
         QPieSlice* slice = slices[i];
         slice->setValue(value);
         slice->setLabel(points.Labels[i]);
         slice->setColor(points.Colours[std::size_t(i)]);
-        slice->setBorderColor(Qt::white);
+        slice->setBorderColor(colours.SliceBorder);
+        slice->setLabelColor(colours.ChartText);
         slice->setLabelVisible(total > 0 && value / total >= ThinSliceShare);
     }
 }
@@ -85,6 +88,10 @@ QCategoryAxis* MakeSizeAxis() {
     QFont font = axis->labelsFont();
     font.setPointSizeF(7.5);
     axis->setLabelsFont(font);
+    const TThemeColours colours = ThemeColours();
+    axis->setLabelsColor(colours.ChartText);
+    axis->setLinePenColor(colours.PlotLine);
+    axis->setGridLineColor(colours.PlotLine);
     return axis;
 }
 
@@ -179,11 +186,12 @@ void StyleChart(QChart* chart, bool showLegend) {
     chart->setBackgroundRoundness(0);
     QLinearGradient background(0, 0, 0, 1);
     background.setCoordinateMode(QGradient::ObjectBoundingMode);
-    background.setColorAt(0, QColor(0, 128, 255));
-    background.setColorAt(1, Qt::white);
+    const TThemeColours colours = ThemeColours();
+    background.setColorAt(0, colours.ChartTop);
+    background.setColorAt(1, colours.ChartBottom);
     chart->setBackgroundBrush(background);
-    chart->setPlotAreaBackgroundBrush(Qt::white);
-    chart->setPlotAreaBackgroundPen(QPen(QColor(150, 170, 200))); // apart from the white below
+    chart->setPlotAreaBackgroundBrush(colours.PlotBack);
+    chart->setPlotAreaBackgroundPen(QPen(colours.PlotLine)); // apart from the gradient's end
     chart->setPlotAreaBackgroundVisible(true);
     chart->setDropShadowEnabled(false);
     chart->layout()->setContentsMargins(0, 0, 0, 0); // the gradient reaches the view's edges

@@ -1,5 +1,7 @@
 #include "uLinkLabel.h"
 
+#include "uTheme.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyleOptionFocusRect>
@@ -12,7 +14,7 @@ TLinkLabel::TLinkLabel(const QString& text, QWidget* parent) : QLabel(text, pare
     underlined.setUnderline(true);
     setFont(underlined);
     QPalette palette = this->palette();
-    palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    palette.setColor(QPalette::WindowText, ThemeColours(palette).Link);
     setPalette(palette);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);

@@ -3,6 +3,7 @@
 #include "UAbout.h"
 #include "uNavigation.h"
 #include "uShell.h"
+#include "uTheme.h"
 #include "uTreemapBinding.h"
 #include "uViewBinding.h"
 #include "uWindowMemory.h"
@@ -29,9 +30,7 @@ namespace quorvex {
 
 namespace {
 
-const QColor LinkBlue(0, 0, 255);
-const QColor HeaderBlue(123, 170, 255);
-const QColor ChartBlue(0, 128, 255);
+const QColor ChartBlue(0, 128, 255); // of the drawn icons
 constexpr int GroupTableHeight = 178;
 constexpr int PieChartWidth = 500;
 
@@ -221,9 +220,10 @@ std::vector<QIcon> MakeTabIcons() {
                 PaintPage(p, false);
                 PaintPie(p, QRectF(15, 17, 14, 14));
             }),
-            DrawnIcon([](QPainter& p) { PaintFolder(p, false); }),
-            DrawnIcon([](QPainter& p) { PaintPage(p, false); }),
-            DrawnIcon([](QPainter& p) { PaintClock(p, QColor(230, 60, 50)); }),
+            ThemeIcon("folder", DrawnIcon([](QPainter& p) { PaintFolder(p, false); })),
+            ThemeIcon("text-x-generic", DrawnIcon([](QPainter& p) { PaintPage(p, false); })),
+            ThemeIcon("x-office-calendar",
+                      DrawnIcon([](QPainter& p) { PaintClock(p, QColor(230, 60, 50)); })),
             DrawnIcon(PaintTag),
             DrawnIcon(PaintNameLength)};
 }
@@ -231,11 +231,15 @@ std::vector<QIcon> MakeTabIcons() {
 std::vector<QIcon> MakeGroupIcons() {
     std::vector<QIcon> icons(giCount);
     icons[giGroup] = DrawnIcon(PaintGroup);
-    icons[giSummary] = DrawnIcon([](QPainter& p) { PaintPage(p, false); });
+    // Only where a standard name means the same picture; the empty and the three age
+    // variants stay drawn, as a theme has nothing that tells them apart.
+    icons[giSummary] =
+        ThemeIcon("x-office-document", DrawnIcon([](QPainter& p) { PaintPage(p, false); }));
     icons[giTree] = DrawnIcon(PaintTree);
-    icons[giFolder] = DrawnIcon([](QPainter& p) { PaintFolder(p, false); });
+    icons[giFolder] = ThemeIcon("folder", DrawnIcon([](QPainter& p) { PaintFolder(p, false); }));
     icons[giEmptyFolder] = DrawnIcon([](QPainter& p) { PaintFolder(p, true); });
-    icons[giFile] = DrawnIcon([](QPainter& p) { PaintPage(p, false); });
+    icons[giFile] =
+        ThemeIcon("text-x-generic", DrawnIcon([](QPainter& p) { PaintPage(p, false); }));
     icons[giEmptyFile] = DrawnIcon([](QPainter& p) { PaintPage(p, true); });
     icons[giCreateTime] = DrawnIcon([](QPainter& p) { PaintClock(p, QColor(60, 160, 60)); });
     icons[giWriteTime] = DrawnIcon([](QPainter& p) { PaintClock(p, QColor(230, 60, 50)); });
@@ -247,13 +251,13 @@ std::vector<QIcon> MakeGroupIcons() {
 }
 
 QIcon OpenButtonIcon() {
-    return DrawnIcon([](QPainter& p) {
-        p.save();
-        p.translate(-1, -2);
-        PaintFolder(p, false);
-        p.restore();
-        PaintMagnifier(p);
-    });
+    return ThemeIcon("document-open", DrawnIcon([](QPainter& p) {
+                         p.save();
+                         p.translate(-1, -2);
+                         PaintFolder(p, false);
+                         p.restore();
+                         PaintMagnifier(p);
+                     }));
 }
 
 // ---- Views -----------------------------------------------------------------------------------
@@ -272,7 +276,7 @@ QLabel* NewLabel(const QString& text, const char* name, QWidget* parent) {
 
 QLabel* NewValueLabel(const char* name, QWidget* parent) {
     QLabel* label = NewLabel(QStringLiteral("A"), name, parent);
-    SetTextColour(label, LinkBlue);
+    SetTextColour(label, ThemeColours().Link);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
 }
@@ -377,7 +381,7 @@ QWidget* TMainForm::SetupTopBar() {
 
     Label1 = NewLabel(QStringLiteral("Current Root:"), "Label1", bar);
     lbPath = NewLabel(QStringLiteral("Current Path"), "lbPath", bar);
-    SetTextColour(lbPath, LinkBlue);
+    SetTextColour(lbPath, ThemeColours().Link);
     lbPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addSpacing(8);
     layout->addWidget(Label1);
@@ -397,14 +401,16 @@ QChartView* TMainForm::NewChart(const char* name, bool legend) {
     chart->setTitle(QString());
     chart->legend()->setVisible(legend);
     chart->legend()->setAlignment(Qt::AlignRight);
+    const TThemeColours colours = ThemeColours();
     QLinearGradient gradient(0, 0, 0, 1);
     gradient.setCoordinateMode(QGradient::ObjectBoundingMode);
-    gradient.setColorAt(0, ChartBlue);
-    gradient.setColorAt(1, Qt::white);
+    gradient.setColorAt(0, colours.ChartTop);
+    gradient.setColorAt(1, colours.ChartBottom);
     chart->setBackgroundBrush(gradient);
     chart->setBackgroundRoundness(0);
-    chart->setPlotAreaBackgroundBrush(Qt::white);
+    chart->setPlotAreaBackgroundBrush(colours.PlotBack);
     chart->setPlotAreaBackgroundVisible(true);
+    chart->legend()->setLabelColor(colours.ChartText);
 
     auto* view = new QChartView(chart, this); // the view owns the chart
     view->setObjectName(QLatin1String(name));
@@ -504,14 +510,15 @@ QWidget* TMainForm::SetupSummaryPage() {
     auto* line = new QFrame(page);
     line->setObjectName(QStringLiteral("Bevel1"));
     line->setFixedHeight(2);
-    line->setStyleSheet(QStringLiteral("#Bevel1 { border: none; border-top: 1px dotted blue; }"));
+    line->setStyleSheet(QStringLiteral("#Bevel1 { border: none; border-top: 1px dotted %1; }")
+                            .arg(ThemeColours().Link.name()));
     layout->addWidget(line);
 
     QLabel* heading = NewLabel(QStringLiteral("Files Reports:"), "Label8", page);
     QFont bold = heading->font();
     bold.setBold(true);
     heading->setFont(bold);
-    SetTextColour(heading, LinkBlue);
+    SetTextColour(heading, ThemeColours().Link);
     layout->addWidget(heading);
     layout->addWidget(SetupReportLinks());
     layout->addStretch(1);

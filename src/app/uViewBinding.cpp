@@ -3,6 +3,7 @@
 #include "uGroupCharts.h"
 #include "uMain.h"
 #include "uShell.h"
+#include "uTheme.h"
 
 #include <QChartView>
 #include <QColor>
@@ -70,7 +71,7 @@ TViewBinding::TViewBinding(TMainForm& form, TBaseView& view, TEntryIcons& icons)
     view.SetEntryIconProvider(
         [&icons](const TDataInfo& entry) { return QVariant(icons.Icon(entry)); });
     view.SetGroupIcon(form.GroupImage[giGroup]);
-    view.SetNotScannedForeground(QColor(170, 40, 40)); // apart from every ordinary name
+    view.SetNotScannedForeground(ThemeColours().NotScanned); // apart from every ordinary name
     const std::pair<QTreeView*, EView> entryViews[] = {
         {form.VTLeft, EView::VTLeft},           {form.VTDetail, EView::VTDetail},
         {form.VTFolderAll, EView::VTFolderAll}, {form.VTFolderEmpty, EView::VTFolderEmpty},

@@ -1,6 +1,7 @@
 #include "uViewStyle.h"
 
 #include "uEntryColumns.h"
+#include "uTheme.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -71,7 +72,9 @@ public:
         }
         QStyledItemDelegate::paint(painter, option, index);
         painter->save();
-        painter->setPen(QColor(216, 216, 216));
+        // ThemeColours().GridLine, from the cell's own palette (no lookup per cell).
+        painter->setPen(Mix(option.palette.color(QPalette::Base),
+                            option.palette.color(QPalette::Text), 39.0 / 255));
         const QRect& r = option.rect;
         painter->drawLine(r.bottomLeft(), r.bottomRight());
         painter->drawLine(r.topRight(), r.bottomRight());
@@ -122,11 +125,13 @@ void StyleTreeView(QTreeView* view, bool nested) {
     header->setSortIndicator(-1, Qt::AscendingOrder); // no arrow before the first sort
     header->setHighlightSections(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    header->setStyleSheet(QStringLiteral(
-        "QHeaderView { background-color: rgb(123,170,255); }"
-        " QHeaderView::section { background-color: rgb(123,170,255); border: none;"
-        " border-right: 1px solid rgb(86,132,222); border-bottom: 1px solid rgb(86,132,222);"
-        " padding: 0px 14px 0px 4px; }"));
+    const TThemeColours colours = ThemeColours(view->palette());
+    header->setStyleSheet(
+        QStringLiteral("QHeaderView { background-color: %1; }"
+                       " QHeaderView::section { background-color: %1; color: %3; border: none;"
+                       " border-right: 1px solid %2; border-bottom: 1px solid %2;"
+                       " padding: 0px 14px 0px 4px; }")
+            .arg(colours.HeaderBack.name(), colours.HeaderLine.name(), colours.HeaderText.name()));
 
     view->setUniformRowHeights(true);
     view->setRootIsDecorated(nested);

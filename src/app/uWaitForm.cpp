@@ -2,6 +2,7 @@
 
 #include "uBaseFunction.h"
 #include "uRegional.h"
+#include "uTheme.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -38,11 +39,12 @@ void PaintFolder(QPainter& p) {
     p.drawRect(QRectF(18, 22, 44, 22));
 }
 
-void PaintMagnifier(QPainter& p, QPointF centre) {
+// `line` from the palette: a dark handle on a light window, a light one on a dark window.
+void PaintMagnifier(QPainter& p, QPointF centre, const QColor& line) {
     const QPointF handle = centre + QPointF(7, 7);
-    p.setPen(QPen(QColor(50, 50, 50), 4, Qt::SolidLine, Qt::RoundCap));
+    p.setPen(QPen(line, 4, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(handle, handle + QPointF(8, 8));
-    p.setPen(QPen(QColor(50, 50, 50), 2.5));
+    p.setPen(QPen(line, 2.5));
     p.setBrush(QColor(210, 235, 255, 190));
     p.drawEllipse(centre, 9.5, 9.5);
 }
@@ -65,7 +67,8 @@ void TFindAnimation::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     PaintFolder(p);
     const qreal angle = 2 * M_PI * FFrame / FrameCount;
-    PaintMagnifier(p, QPointF(38 + 13 * qCos(angle), 28 + 8 * qSin(angle)));
+    PaintMagnifier(p, QPointF(38 + 13 * qCos(angle), 28 + 8 * qSin(angle)),
+                   ThemeColours(palette()).PictureLine);
 }
 
 void TFindAnimation::showEvent(QShowEvent* event) {
@@ -149,9 +152,15 @@ void TWaitForm::SetProgress(quint64 entries, quint64 bytes, const QString& folde
     ShowProgressText();
 }
 
+void TWaitForm::SetRowProgress(quint64 rows, quint64 total) {
+    FRowText =
+        QStringLiteral("%1 of %2 rows written").arg(EntryCountText(rows), EntryCountText(total));
+    ShowProgressText();
+}
+
 void TWaitForm::ShowProgressText() {
     if (!FHasProgress) {
-        lblProgress->clear();
+        lblProgress->setText(FRowText);
         return;
     }
     const QString counts =
@@ -170,6 +179,7 @@ void TWaitForm::reject() {
 void TWaitForm::hideEvent(QHideEvent* event) {
     // The next task starts clean: no counts, no Cancel until it asks for one.
     FHasProgress = false;
+    FRowText.clear();
     ShowProgressText();
     SetCancellable(false);
     QDialog::hideEvent(event);

@@ -40,6 +40,8 @@ public:
     void SetCancellable(bool cancellable);
     void SetMessage(const QString& text);
     void SetProgress(quint64 entries, quint64 bytes, const QString& folder);
+    /// Shows how far an export has got: "1,200 of 50,000 rows written".
+    void SetRowProgress(quint64 rows, quint64 total);
 
     TFindAnimation* Animate1 = nullptr;
     QLabel* Label1 = nullptr;
@@ -66,6 +68,7 @@ private:
     quint64 FBytes = 0;
     QString FFolder;
     bool FHasProgress = false;
+    QString FRowText; // an export's progress, shown when there are no scan counts
 };
 
 /// The one wait window of the program, created hidden at start-up; null before and after.

@@ -4,6 +4,7 @@
 #include "uEntryModels.h"
 #include "uExportSave.h"
 #include "uMain.h"
+#include "uReport.h"
 #include "uShell.h"
 #include "uViewBinding.h"
 
@@ -88,6 +89,14 @@ QWidget* TfmDetail::SetupTopPanel() {
                              QStringLiteral("Export to CSV"), "text-csv");
     ToolButton67 = AddButton(exports, "ToolButton67", QStringLiteral("Excel"),
                              QStringLiteral("Export to Excel"), "x-office-spreadsheet");
+    // The drawn format pictures where the theme has none, as in the report dialog.
+    const std::pair<QAction*, EExportFormat> formats[] = {{ToolButton61, EExportFormat::Html},
+                                                          {ToolButton62, EExportFormat::Xml},
+                                                          {ToolButton63, EExportFormat::Text},
+                                                          {ToolButton66, EExportFormat::Csv},
+                                                          {ToolButton67, EExportFormat::Excel}};
+    for (const auto& [action, format] : formats)
+        action->setIcon(FormatIcon(format));
     connect(ToolButton61, &QAction::triggered, this, &TfmDetail::ToolButton61Click);
     connect(ToolButton62, &QAction::triggered, this, &TfmDetail::ToolButton62Click);
     connect(ToolButton63, &QAction::triggered, this, &TfmDetail::ToolButton63Click);
@@ -194,22 +203,22 @@ void TfmDetail::ReportFailures(ERemoval how, const std::vector<TRemovalFailure>&
     box.exec();
 }
 
-// Every export asks for its file itself and reports its own failures; all rows go out,
-// checked or not, in the list's current order.
+// Every export asks for its file itself, writes behind the wait window and reports its own
+// failures; all rows go out, checked or not, in the list's current order.
 void TfmDetail::ToolButton61Click() {
-    ExportVTToHtml(*VT->model(), FSaveStep);
+    ExportVTToHtml(*VT->model(), FSaveStep, this);
 }
 
 void TfmDetail::ToolButton62Click() {
-    ExportVTToXml(*VT->model(), FSaveStep);
+    ExportVTToXml(*VT->model(), FSaveStep, this);
 }
 
 void TfmDetail::ToolButton63Click() {
-    ExportVTToText(*VT->model(), "  ,  ", FSaveStep);
+    ExportVTToText(*VT->model(), "  ,  ", FSaveStep, this);
 }
 
 void TfmDetail::ToolButton66Click() {
-    ExportVTToCsv(*VT->model(), FSaveStep);
+    ExportVTToCsv(*VT->model(), FSaveStep, this);
 }
 
 void TfmDetail::ToolButton67Click() {

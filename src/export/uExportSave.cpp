@@ -1,9 +1,9 @@
 #include "uExportSave.h"
 
+#include "uExportRunner.h"
 #include "uExportVT.h"
 #include "uExportVTEx.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -55,60 +55,58 @@ TSaveStep SaveDialogStep(QWidget* owner) {
     };
 }
 
-TCursorScope::TCursorScope() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-TCursorScope::~TCursorScope() {
-    QApplication::restoreOverrideCursor();
-}
-
 std::filesystem::path FilePath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
-bool ExportVTToHtml(const QAbstractItemModel& view, const TSaveStep& save) {
-    const QString path = save(EExportFormat::Html);
-    if (!path.isEmpty())
-        WriteVTHtml(TModelExportView(view), FilePath(path));
-    return !path.isEmpty();
+namespace {
+
+// The path from the save step, then the writer on a worker thread with the view counted.
+template <typename TWrite>
+bool ExportView(const QAbstractItemModel& view, EExportFormat format, const TSaveStep& save,
+                QWidget* owner, TWrite&& write) {
+    const QString path = save(format);
+    if (path.isEmpty())
+        return false;
+    const TModelExportView reader(view);
+    return RunExport(
+        QStringLiteral("Exporting.."),
+        [&](TExportProgress& progress) {
+            progress.Expect(reader.EntryCount());
+            write(TCountedView(reader, progress), FilePath(path));
+        },
+        owner);
 }
 
-bool ExportVTToText(const QAbstractItemModel& view, const QString& separator,
-                    const TSaveStep& save) {
-    const QString path = save(EExportFormat::Text);
-    if (!path.isEmpty())
-        WriteVTText(TModelExportView(view), separator, FilePath(path));
-    return !path.isEmpty();
+} // namespace
+
+bool ExportVTToHtml(const QAbstractItemModel& view, const TSaveStep& save, QWidget* owner) {
+    return ExportView(view, EExportFormat::Html, save, owner, WriteVTHtml);
 }
 
-bool ExportVTToCsv(const QAbstractItemModel& view, const TSaveStep& save) {
-    const QString path = save(EExportFormat::Csv);
-    if (!path.isEmpty())
-        WriteVTCsv(TModelExportView(view), FilePath(path));
-    return !path.isEmpty();
+bool ExportVTToText(const QAbstractItemModel& view, const QString& separator, const TSaveStep& save,
+                    QWidget* owner) {
+    return ExportView(view, EExportFormat::Text, save, owner,
+                      [&](const TExportView& reader, const std::filesystem::path& path) {
+                          WriteVTText(reader, separator, path);
+                      });
 }
 
-bool ExportVTToXml(const QAbstractItemModel& view, const TSaveStep& save) {
-    const QString path = save(EExportFormat::Xml);
-    if (!path.isEmpty())
-        WriteVTXml(TModelExportView(view), FilePath(path));
-    return !path.isEmpty();
+bool ExportVTToCsv(const QAbstractItemModel& view, const TSaveStep& save, QWidget* owner) {
+    return ExportView(view, EExportFormat::Csv, save, owner, WriteVTCsv);
+}
+
+bool ExportVTToXml(const QAbstractItemModel& view, const TSaveStep& save, QWidget* owner) {
+    return ExportView(view, EExportFormat::Xml, save, owner, WriteVTXml);
 }
 
 bool ExportVTToExcel(const QAbstractItemModel& view, const TSaveStep& save, QWidget* owner) {
-    const TModelExportView reader(view);
-    if (!FitsExcelList(reader)) {
+    if (!FitsExcelList(TModelExportView(view))) {
         QMessageBox::warning(owner, QStringLiteral("Warning"),
                              QString::fromLatin1(ExcelRangeMessage));
         return false;
     }
-    const QString path = save(EExportFormat::Excel);
-    if (path.isEmpty())
-        return false;
-    TCursorScope hourglass;
-    WriteVTExcel(reader, FilePath(path));
-    return true;
+    return ExportView(view, EExportFormat::Excel, save, owner, WriteVTExcel);
 }
 
 } // namespace quorvex

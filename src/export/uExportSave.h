@@ -23,29 +23,23 @@ using TSaveStep = std::function<QString(EExportFormat format)>;
 /// SelectSaveFile with the format's extension and filter and an empty initial name.
 TSaveStep SaveDialogStep(QWidget* owner);
 
-/// Shows the hourglass cursor for the lifetime of the object, whatever ends it.
-class TCursorScope {
-public:
-    TCursorScope();
-    ~TCursorScope();
-    TCursorScope(const TCursorScope&) = delete;
-    TCursorScope& operator=(const TCursorScope&) = delete;
-};
-
 /// The save dialog's path in the file system's encoding.
 std::filesystem::path FilePath(const QString& path);
 
-// The single-list exports of a view (the detail window's export buttons). Each returns true
-// when the file was written and false when the save step gave no path; a file that cannot be
-// written throws, naming the file and the reason.
+// The single-list exports of a view (the detail window's export buttons). Each asks the save
+// step for a path, then writes on a worker thread behind the wait window (RunExport), the
+// view read and never changed meanwhile. Each returns true when the file was written; false
+// when the save step gave no path, when the user cancelled (the old file kept) and when the
+// writing failed, which a message box over `owner` has then said.
 
-bool ExportVTToHtml(const QAbstractItemModel& view, const TSaveStep& save);
-bool ExportVTToText(const QAbstractItemModel& view, const QString& separator,
-                    const TSaveStep& save);
-bool ExportVTToCsv(const QAbstractItemModel& view, const TSaveStep& save);
-bool ExportVTToXml(const QAbstractItemModel& view, const TSaveStep& save);
+bool ExportVTToHtml(const QAbstractItemModel& view, const TSaveStep& save,
+                    QWidget* owner = nullptr);
+bool ExportVTToText(const QAbstractItemModel& view, const QString& separator, const TSaveStep& save,
+                    QWidget* owner = nullptr);
+bool ExportVTToCsv(const QAbstractItemModel& view, const TSaveStep& save, QWidget* owner = nullptr);
+bool ExportVTToXml(const QAbstractItemModel& view, const TSaveStep& save, QWidget* owner = nullptr);
 /// Refuses a view of more than 65534 entries with "The row count is out of excel range."
-/// (captioned "Warning") before the save step; shows the hourglass while it writes.
+/// (captioned "Warning") before the save step.
 bool ExportVTToExcel(const QAbstractItemModel& view, const TSaveStep& save,
                      QWidget* owner = nullptr);
 

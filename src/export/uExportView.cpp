@@ -51,26 +51,35 @@ QString TModelExportView::Caption(int column) const {
     return FModel.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
 }
 
-// Iterative, so a folder tree deeper than the machine stack is still walked.
+// Iterative, so a folder tree deeper than the machine stack is still walked. A nested list
+// is walked through a copy of its own: an export runs on a worker thread while the views
+// paint the original, whose sort orders are made as rows are read.
 void TModelExportView::Walk(const TVisit& visit) const {
+    std::unique_ptr<TEntryTreeModel> own;
+    if (const auto* tree = qobject_cast<const TEntryTreeModel*>(&FModel))
+        own = tree->Copy();
+    WalkModel(own ? *own : FModel, visit);
+}
+
+void TModelExportView::WalkModel(const QAbstractItemModel& model, const TVisit& visit) {
     struct TLevel {
         QModelIndex Parent;
         int Next;
         int Count;
     };
-    const auto* entries = qobject_cast<const TEntryModel*>(&FModel);
-    std::vector<TLevel> stack{{QModelIndex(), 0, FModel.rowCount()}};
+    const auto* entries = qobject_cast<const TEntryModel*>(&model);
+    std::vector<TLevel> stack{{QModelIndex(), 0, model.rowCount()}};
     while (!stack.empty()) {
         TLevel& level = stack.back();
         if (level.Next == level.Count) {
             stack.pop_back();
             continue;
         }
-        const QModelIndex entry = FModel.index(level.Next++, 0, level.Parent);
+        const QModelIndex entry = model.index(level.Next++, 0, level.Parent);
         const int depth = int(stack.size()) - 1;
         if (!visit(TModelRow(entry, depth, entries)))
             return;
-        if (const int children = FModel.rowCount(entry); children > 0)
+        if (const int children = model.rowCount(entry); children > 0)
             stack.push_back({entry, 0, children});
     }
 }

@@ -51,6 +51,8 @@ public:
     void Walk(const TVisit& visit) const override;
 
 private:
+    static void WalkModel(const QAbstractItemModel& model, const TVisit& visit);
+
     const QAbstractItemModel& FModel;
 };
 

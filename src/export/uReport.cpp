@@ -1,8 +1,10 @@
 #include "uReport.h"
 
+#include "uExportRunner.h"
 #include "uExportVTEx.h"
 #include "uMain.h"
 #include "uReportDocs.h"
+#include "uTheme.h"
 #include "uWaitForm.h"
 
 #include <QGuiApplication>
@@ -21,38 +23,41 @@ namespace quorvex {
 namespace {
 
 template <typename TWrite>
-bool Generate(EExportFormat format, const TSaveStep& save, TWrite&& write) {
+bool Generate(EExportFormat format, const TReportList& list, const TSaveStep& save, QWidget* owner,
+              TWrite&& write) {
     const QString path = save(format);
     if (path.isEmpty())
         return false;
-    TWaitScope wait(QStringLiteral("Generate Report.."));
-    TCursorScope hourglass;
-    write(FilePath(path));
-    return true;
+    return RunExport(
+        QStringLiteral("Generate Report.."),
+        [&](TExportProgress& progress) { write(CountedList(list, progress), FilePath(path)); },
+        owner);
 }
 
 } // namespace
 
-bool ExportVTsToHtml(const TReportList& list, const TSaveStep& save) {
-    return Generate(EExportFormat::Html, save, [&](const auto& path) { WriteVTsHtml(list, path); });
+bool ExportVTsToHtml(const TReportList& list, const TSaveStep& save, QWidget* owner) {
+    return Generate(EExportFormat::Html, list, save, owner, WriteVTsHtml);
 }
 
-bool ExportVTsToText(const TReportList& list, const QString& separator, const TSaveStep& save) {
-    return Generate(EExportFormat::Text, save,
-                    [&](const auto& path) { WriteVTsText(list, separator, path); });
+bool ExportVTsToText(const TReportList& list, const QString& separator, const TSaveStep& save,
+                     QWidget* owner) {
+    return Generate(EExportFormat::Text, list, save, owner,
+                    [&](const TReportList& counted, const std::filesystem::path& path) {
+                        WriteVTsText(counted, separator, path);
+                    });
 }
 
-bool ExportVTsToCsv(const TReportList& list, const TSaveStep& save) {
-    return Generate(EExportFormat::Csv, save, [&](const auto& path) { WriteVTsCsv(list, path); });
+bool ExportVTsToCsv(const TReportList& list, const TSaveStep& save, QWidget* owner) {
+    return Generate(EExportFormat::Csv, list, save, owner, WriteVTsCsv);
 }
 
-bool ExportVTsToXml(const TReportList& list, const TSaveStep& save) {
-    return Generate(EExportFormat::Xml, save, [&](const auto& path) { WriteVTsXml(list, path); });
+bool ExportVTsToXml(const TReportList& list, const TSaveStep& save, QWidget* owner) {
+    return Generate(EExportFormat::Xml, list, save, owner, WriteVTsXml);
 }
 
-bool ExportVTsToExcel(const TReportList& list, const TSaveStep& save) {
-    return Generate(EExportFormat::Excel, save,
-                    [&](const auto& path) { WriteVTsExcel(list, path); });
+bool ExportVTsToExcel(const TReportList& list, const TSaveStep& save, QWidget* owner) {
+    return Generate(EExportFormat::Excel, list, save, owner, WriteVTsExcel);
 }
 
 // ---- Icons -----------------------------------------------------------------------------------
@@ -60,7 +65,7 @@ bool ExportVTsToExcel(const TReportList& list, const TSaveStep& save) {
 namespace {
 
 // A page with a folded corner and a coloured band naming the format.
-QPixmap FormatIcon(const char* tag, const QColor& colour) {
+QPixmap DrawnFormatIcon(const char* tag, const QColor& colour) {
     QPixmap pixmap(32, 32);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
@@ -101,6 +106,25 @@ QIcon ReportGlyph() {
 
 } // namespace
 
+QIcon FormatIcon(EExportFormat format) {
+    auto icon = [](const char* name, const char* tag, QColor colour) {
+        return ThemeIcon(name, QIcon(DrawnFormatIcon(tag, colour)));
+    };
+    switch (format) {
+    case EExportFormat::Html:
+        return icon("text-html", "HTM", QColor(0xE4, 0x4D, 0x26));
+    case EExportFormat::Excel:
+        return icon("x-office-spreadsheet", "XLS", QColor(0x21, 0x73, 0x46));
+    case EExportFormat::Text:
+        return icon("text-x-generic", "TXT", QColor(0x60, 0x7D, 0x8B));
+    case EExportFormat::Csv:
+        return icon("text-csv", "CSV", QColor(0x00, 0x89, 0x7B));
+    case EExportFormat::Xml:
+        return icon("text-xml", "XML", QColor(0x7B, 0x1F, 0xA2));
+    }
+    return {};
+}
+
 // ---- The dialog ------------------------------------------------------------------------------
 
 TFMReport::TFMReport(TBaseView* controller, QWidget* owner)
@@ -131,14 +155,15 @@ TFMReport::TFMReport(TBaseView* controller, QWidget* owner)
 
     Label2 = new QLabel(QStringLiteral("Select Format:"), this);
     Label2->setGeometry(244, 8, 104, 16);
-    rbHtml = AddFormat("rbHtml", QStringLiteral("Html"), "HTM", QColor(0xE4, 0x4D, 0x26), 0);
-    rbExcel = AddFormat("rbExcel", QStringLiteral("Excel"), "XLS", QColor(0x21, 0x73, 0x46), 1);
-    rbTxt = AddFormat("rbTxt", QStringLiteral("Text"), "TXT", QColor(0x60, 0x7D, 0x8B), 2);
-    rbCSV = AddFormat("rbCSV", QStringLiteral("CSV"), "CSV", QColor(0x00, 0x89, 0x7B), 3);
-    rbXML = AddFormat("rbXML", QStringLiteral("XML"), "XML", QColor(0x7B, 0x1F, 0xA2), 4);
+    rbHtml = AddFormat("rbHtml", QStringLiteral("Html"), EExportFormat::Html, 0);
+    rbExcel = AddFormat("rbExcel", QStringLiteral("Excel"), EExportFormat::Excel, 1);
+    rbTxt = AddFormat("rbTxt", QStringLiteral("Text"), EExportFormat::Text, 2);
+    rbCSV = AddFormat("rbCSV", QStringLiteral("CSV"), EExportFormat::Csv, 3);
+    rbXML = AddFormat("rbXML", QStringLiteral("XML"), EExportFormat::Xml, 4);
     rbHtml->setChecked(true);
 
-    btnReport = new QPushButton(ReportGlyph(), QStringLiteral("  Generate Report Now"), this);
+    btnReport = new QPushButton(ThemeIcon("document-save", ReportGlyph()),
+                                QStringLiteral("  Generate Report Now"), this);
     btnReport->setObjectName(QStringLiteral("btnReport"));
     btnReport->setGeometry(10, 300, 334, 32);
     btnReport->setAutoDefault(false);
@@ -148,13 +173,13 @@ TFMReport::TFMReport(TBaseView* controller, QWidget* owner)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-QRadioButton* TFMReport::AddFormat(const char* name, const QString& text, const char* tag,
-                                   const QColor& colour, int row) {
+QRadioButton* TFMReport::AddFormat(const char* name, const QString& text, EExportFormat format,
+                                   int row) {
     auto* button = new QRadioButton(text, this);
     button->setObjectName(QString::fromLatin1(name));
     button->setGeometry(244, 30 + 50 * row, 64, 32);
     auto* icon = new QLabel(this);
-    icon->setPixmap(FormatIcon(tag, colour));
+    icon->setPixmap(FormatIcon(format).pixmap(32, 32));
     icon->setGeometry(310, 30 + 50 * row, 32, 32);
     return button;
 }
@@ -174,15 +199,16 @@ void TFMReport::btnReportClick() {
         return Notice(QStringLiteral("Please select content to generate report!"));
     bool written = false;
     if (rbHtml->isChecked())
-        written = ExportVTsToHtml(list, FSelectSaveFile);
+        written = ExportVTsToHtml(list, FSelectSaveFile, this);
     else if (rbExcel->isChecked())
-        written = ExportVTsToExcel(list, FSelectSaveFile);
+        written = ExportVTsToExcel(list, FSelectSaveFile, this);
     else if (rbTxt->isChecked())
-        written = ExportVTsToText(list, QString::fromLatin1(ReportTextSeparator), FSelectSaveFile);
+        written =
+            ExportVTsToText(list, QString::fromLatin1(ReportTextSeparator), FSelectSaveFile, this);
     else if (rbCSV->isChecked())
-        written = ExportVTsToCsv(list, FSelectSaveFile);
+        written = ExportVTsToCsv(list, FSelectSaveFile, this);
     else if (rbXML->isChecked())
-        written = ExportVTsToXml(list, FSelectSaveFile);
+        written = ExportVTsToXml(list, FSelectSaveFile, this);
     if (written)
         Notice(QStringLiteral("Report generated!"));
 }

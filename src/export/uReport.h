@@ -4,6 +4,7 @@
 #include "uExportView.h"
 
 #include <QDialog>
+#include <QIcon>
 
 class QLabel;
 class QListWidget;
@@ -15,14 +16,16 @@ namespace quorvex {
 class TBaseView;
 
 // The report writers of the dialog: each asks the save step for a path (false when it gives
-// none), then writes the whole report with the wait window "Generate Report.." and the
-// hourglass shown, both taken down again however the writer ends.
+// none), then writes the whole report on a worker thread behind the wait window "Generate
+// Report.." with its Cancel (RunExport). True when the report was written; false also when
+// it was cancelled or failed (said in a message box over `owner`).
 
-bool ExportVTsToHtml(const TReportList& list, const TSaveStep& save);
-bool ExportVTsToText(const TReportList& list, const QString& separator, const TSaveStep& save);
-bool ExportVTsToCsv(const TReportList& list, const TSaveStep& save);
-bool ExportVTsToXml(const TReportList& list, const TSaveStep& save);
-bool ExportVTsToExcel(const TReportList& list, const TSaveStep& save);
+bool ExportVTsToHtml(const TReportList& list, const TSaveStep& save, QWidget* owner = nullptr);
+bool ExportVTsToText(const TReportList& list, const QString& separator, const TSaveStep& save,
+                     QWidget* owner = nullptr);
+bool ExportVTsToCsv(const TReportList& list, const TSaveStep& save, QWidget* owner = nullptr);
+bool ExportVTsToXml(const TReportList& list, const TSaveStep& save, QWidget* owner = nullptr);
+bool ExportVTsToExcel(const TReportList& list, const TSaveStep& save, QWidget* owner = nullptr);
 
 /// The "Generate Report" dialog: tick views of the main window, pick a format, write them
 /// all into one file. It stays open after a report for the next one.
@@ -46,12 +49,15 @@ public slots:
     void btnReportClick();
 
 private:
-    QRadioButton* AddFormat(const char* name, const QString& text, const char* tag,
-                            const QColor& colour, int row);
+    QRadioButton* AddFormat(const char* name, const QString& text, EExportFormat format, int row);
     void Notice(const QString& text);
 
     TBaseView* FController;
 };
+
+/// The picture of a file format: the icon theme's for its type, or a drawn page with a
+/// coloured band naming the format ("HTM", "XLS", ...) when the theme has none.
+QIcon FormatIcon(EExportFormat format);
 
 /// Tools, "Generate Report": the dialog over BaseView, modal, owned by `owner`, freed when
 /// the user closes it.

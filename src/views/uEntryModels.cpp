@@ -231,6 +231,20 @@ void TEntryTreeModel::Clear() {
     endResetModel();
 }
 
+std::unique_ptr<TEntryTreeModel> TEntryTreeModel::Copy() const {
+    auto copy = std::make_unique<TEntryTreeModel>();
+    copy->SetColumns(Columns(), IsFolderTree());
+    if (!FStart)
+        return copy;
+    // Fill() would count the rows again; the count is the same.
+    copy->FStart = FStart;
+    copy->FKind = FKind;
+    copy->FOrders = std::make_unique<TOrders>();
+    copy->FOrders->Total = FOrders->Total;
+    copy->FOrders->Applied = FOrders->Applied;
+    return copy;
+}
+
 qsizetype TEntryTreeModel::TotalRowCount() const {
     return FOrders ? FOrders->Total : 0;
 }

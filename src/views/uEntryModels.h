@@ -125,6 +125,11 @@ public:
     void SortRows(int column, Qt::SortOrder order) override;
     qsizetype TotalRowCount() const override;
 
+    /// A model of its own over the same start, kind, columns and sort, never shown. The
+    /// sort orders are made as rows are read, so two threads must not read one model: a
+    /// reader on another thread walks a copy while the views paint this one.
+    std::unique_ptr<TEntryTreeModel> Copy() const;
+
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;
     int rowCount(const QModelIndex& parent = {}) const override;

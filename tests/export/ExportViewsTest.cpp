@@ -191,6 +191,19 @@ void ExportViewsTest::readerWalksEveryEntryWithHiddenColumns() {
         QVERIFY(!shown.Rows.empty() || report.View == EView::VTFolderEmpty ||
                 report.View == EView::VTFileEmpty);
     }
+
+    // A nested list is read through a copy of its own (the export's thread must not share
+    // the orders the views fill), with the order the user sorted it into.
+    for (const EView tree : {EView::VTLeft, EView::VTDetail}) {
+        TSortableModel& model = f.View->View(tree);
+        std::vector<QStringList> orders[2];
+        for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+            model.SortRows(0, order);
+            orders[order] = TextsOf(model).Rows;
+            QCOMPARE(TextsOf(TModelExportView(model)).Rows, orders[order]);
+        }
+        QVERIFY(orders[0] != orders[1]); // the sorts changed the order
+    }
 }
 
 void ExportViewsTest::everyViewExportsWellFormed() {
