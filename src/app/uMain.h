@@ -25,6 +25,7 @@ namespace quorvex {
 class TBaseView;
 class TDataInfo;
 class TEntryIcons;
+class TEntryMenu;
 class TNavigation;
 class TViewBinding;
 class TWindowMemory;
@@ -78,6 +79,8 @@ public:
     bool ShowFolderEntry(TDataInfo* folder);
     /// The keyboard's way between folders; null before the first show.
     TNavigation* Navigation() const { return FNavigation.get(); }
+    /// The context menu of the entry views; null before the first show.
+    TEntryMenu* EntryMenu() const { return FEntryMenu.get(); }
 
     std::vector<QIcon> ImageList1; ///< 32 x 32 icons of the pcTotal tabs, in tab order
     std::vector<QIcon> GroupImage; ///< 16 x 16 icons, indexed by EGroupImage
@@ -155,6 +158,7 @@ private:
     std::unique_ptr<TEntryIcons> FIcons;
     std::unique_ptr<TViewBinding> FBinding;
     std::unique_ptr<TNavigation> FNavigation;
+    std::unique_ptr<TEntryMenu> FEntryMenu;
     std::unique_ptr<TWindowMemory> FMemory;
 };
 

@@ -2,6 +2,7 @@
 // wait window), showing a folder of the tree, and the life of the view controller.
 #include "uBaseConfig.h"
 #include "uDetailVT.h"
+#include "uEntryMenu.h"
 #include "uFunction.h"
 #include "uInputBlock.h"
 #include "uMain.h"
@@ -86,9 +87,11 @@ void TMainForm::FormShow() {
     FIcons = std::make_unique<TEntryIcons>();
     FBinding = std::make_unique<TViewBinding>(*this, *BaseView, *FIcons);
     FNavigation = std::make_unique<TNavigation>(*this, *BaseView);
+    FEntryMenu = BindEntryMenu(*this, *BaseView); // its engine handlers are not set yet
     FMemory->Restore();
     BaseView->SetReportHandler([this](TEntryListModel& rows) {
         TfmDetail detail(rows, *BaseView, this);
+        detail.Menu->ShareHandlers(*FEntryMenu);
         detail.exec();
     });
 }
@@ -108,6 +111,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::FormClose() {
     if (FMemory && FBinding)
         FMemory->Save(); // before the views let go of their models and columns
+    FEntryMenu.reset();
     FNavigation.reset();
     FBinding.reset();
     delete BaseView;

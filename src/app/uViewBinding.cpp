@@ -1,7 +1,9 @@
 #include "uViewBinding.h"
 
+#include "uEntryMenu.h"
 #include "uGroupCharts.h"
 #include "uMain.h"
+#include "uNavigation.h"
 #include "uShell.h"
 
 #include <QChartView>
@@ -63,6 +65,19 @@ void BindEntryView(QTreeView* tree, TEntryModel& model, TBaseView& view) {
     BindSorting(tree, model, view);
     if (dynamic_cast<TEntryTreeModel*>(&model))
         ExpandTopRowAfterFill(tree, model);
+}
+
+std::unique_ptr<TEntryMenu> BindEntryMenu(TMainForm& form, TBaseView& view) {
+    auto menu = std::make_unique<TEntryMenu>(&form, view);
+    menu->Attach(form.VTLeft, false);
+    for (QTreeView* tree :
+         {form.VTDetail, form.VTFolderAll, form.VTFolderEmpty, form.VTFileAll, form.VTFileEmpty})
+        menu->Attach(tree, true);
+    menu->ShowInTree = [&form](TDataInfo* folder) {
+        if (form.Navigation())
+            form.Navigation()->Show(folder);
+    };
+    return menu;
 }
 
 TViewBinding::TViewBinding(TMainForm& form, TBaseView& view, TEntryIcons& icons)

@@ -1,9 +1,11 @@
 #include "uDetailVT.h"
 
 #include "uBaseView.h"
+#include "uEntryMenu.h"
 #include "uEntryModels.h"
 #include "uExportSave.h"
 #include "uMain.h"
+#include "uRemovalRun.h"
 #include "uShell.h"
 #include "uViewBinding.h"
 
@@ -12,7 +14,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMessageBox>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -34,6 +35,9 @@ TfmDetail::TfmDetail(TEntryListModel& rows, TBaseView& view, QWidget* parent)
     StyleTreeView(VT, false);
     rows.SetCheckable(true);
     BindEntryView(VT, rows, view);
+    Menu = new TEntryMenu(this, view, this);
+    Menu->Attach(VT, true);
+    Menu->RowsRemoved = [this](const std::vector<const TDataInfo*>& gone) { DropRowsOf(gone); };
     // The check-all box lies over the header's first column, in the room its caption's
     // leading blanks leave free.
     cbCheck = new QCheckBox(VT->header());
@@ -153,45 +157,18 @@ void TfmDetail::Remove(ERemoval how) {
     for (int row = 0; row < FRows.rowCount(); ++row)
         if (FRows.IsChecked(row))
             checked.push_back(FRows.EntryAt(row));
-    if (checked.empty() || !Confirm(how, checked))
+    DropRowsOf(RunRemoval(this, how, checked));
+}
+
+// Rows inside a trashed folder left the disk with it, checked or not.
+void TfmDetail::DropRowsOf(const std::vector<const TDataInfo*>& gone) {
+    if (gone.empty())
         return;
-    std::vector<const TDataInfo*> gone;
-    std::vector<TRemovalFailure> failures;
-    for (const TDataInfo* entry : RemovalOrder(checked, how)) {
-        QString reason;
-        if (RemoveEntry(*entry, how, reason))
-            gone.push_back(entry);
-        else
-            failures.push_back({entry, reason});
-    }
-    // Rows inside a trashed folder left the disk with it, checked or not.
-    std::sort(gone.begin(), gone.end());
     std::vector<int> rows;
     for (int row = 0; row < FRows.rowCount(); ++row)
         if (LeftWith(FRows.EntryAt(row), gone))
             rows.push_back(row);
     FRows.RemoveRowsAt(std::move(rows));
-    if (!failures.empty())
-        ReportFailures(how, failures);
-}
-
-bool TfmDetail::Confirm(ERemoval how, const std::vector<const TDataInfo*>& checked) {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Warning"),
-                    ConfirmationText(how, checked.size(), CheckedBytes(checked)),
-                    QMessageBox::Yes | QMessageBox::No, this);
-    // Enter must not destroy anything: only a deliberate Yes does.
-    box.setDefaultButton(QMessageBox::No);
-    box.setEscapeButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
-}
-
-void TfmDetail::ReportFailures(ERemoval how, const std::vector<TRemovalFailure>& failures) {
-    constexpr int Shown = 10; // the rest in the details, so the box fits the screen
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"),
-                    FailureText(how, failures, Shown), QMessageBox::Ok, this);
-    if (failures.size() > Shown)
-        box.setDetailedText(FailureText(how, failures, int(failures.size())));
-    box.exec();
 }
 
 // Every export asks for its file itself and reports its own failures; all rows go out,

@@ -16,6 +16,7 @@ namespace quorvex {
 
 class TBaseView;
 class TDataInfo;
+class TEntryMenu;
 class TEntryListModel;
 
 /// The modal window of one report: the entries with check boxes, opened in the file
@@ -32,6 +33,8 @@ public:
     /// Where the export buttons write: the save dialog; tests replace it.
     TSaveStep FSaveStep;
 
+    /// The rows' context menu; its removal drops the rows that left the disk.
+    TEntryMenu* Menu = nullptr;
     QTreeView* VT = nullptr;
     QCheckBox* cbCheck = nullptr;
     QStatusBar* StatusBar1 = nullptr;
@@ -58,8 +61,7 @@ private:
     QWidget* SetupTopPanel();
     QToolBar* SetupActionBar();
     void Remove(ERemoval how);
-    bool Confirm(ERemoval how, const std::vector<const TDataInfo*>& checked);
-    void ReportFailures(ERemoval how, const std::vector<TRemovalFailure>& failures);
+    void DropRowsOf(const std::vector<const TDataInfo*>& gone);
     QToolBar* NewToolBar(const char* name);
     QAction* AddButton(QToolBar* bar, const char* name, const QString& caption, const QString& hint,
                        const char* icon);
