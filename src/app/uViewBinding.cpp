@@ -4,6 +4,7 @@
 #include "uGroupCharts.h"
 #include "uMain.h"
 #include "uNavigation.h"
+#include "uShareBar.h"
 #include "uShell.h"
 
 #include <QChartView>
@@ -15,6 +16,8 @@
 namespace quorvex {
 
 namespace {
+
+constexpr int ShareColumnWidth = 120;
 
 void ApplyColumns(QTreeView* tree, const std::vector<TEntryColumn>& columns) {
     QHeaderView* header = tree->header();
@@ -62,6 +65,10 @@ void ExpandTopRowAfterFill(QTreeView* tree, QAbstractItemModel& model) {
 void BindEntryView(QTreeView* tree, TEntryModel& model, TBaseView& view) {
     tree->setModel(&model);
     ApplyColumns(tree, model.Columns());
+    if (const int share = model.ShareColumn(); share >= 0) {
+        tree->setColumnWidth(share, ShareColumnWidth);
+        tree->setItemDelegateForColumn(share, new TShareBarDelegate(tree->itemDelegate(), tree));
+    }
     BindSorting(tree, model, view);
     if (dynamic_cast<TEntryTreeModel*>(&model))
         ExpandTopRowAfterFill(tree, model);

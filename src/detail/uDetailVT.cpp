@@ -1,5 +1,6 @@
 #include "uDetailVT.h"
 
+#include "uBaseFunction.h"
 #include "uBaseView.h"
 #include "uEntryMenu.h"
 #include "uEntryModels.h"
@@ -8,6 +9,7 @@
 #include "uRemovalRun.h"
 #include "uShell.h"
 #include "uViewBinding.h"
+#include "uWaitForm.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -16,6 +18,7 @@
 #include <QLabel>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -28,7 +31,8 @@ TfmDetail::TfmDetail(TEntryListModel& rows, TBaseView& view, QWidget* parent)
       FOpenFolder([this](const QByteArray& folder) { OpenFolderInFileManager(folder, this); }),
       FSaveStep(SaveDialogStep(this)), FRows(rows), FReadOnly(view.ReadOnly()) {
     setObjectName(QStringLiteral("fmDetail"));
-    setWindowTitle(QStringLiteral("Detail Files"));
+    setWindowTitle(rows.Title().isEmpty() ? QStringLiteral("Detail Files")
+                                          : QStringLiteral("Detail Files - ") + rows.Title());
     resize(870, 500);
     VT = new QTreeView(this);
     VT->setObjectName(QStringLiteral("VT"));
@@ -54,6 +58,56 @@ TfmDetail::TfmDetail(TEntryListModel& rows, TBaseView& view, QWidget* parent)
     layout->addWidget(SetupTopPanel());
     layout->addWidget(VT, 1);
     layout->addWidget(StatusBar1);
+    SetupCounts();
+}
+
+namespace {
+
+std::vector<const TDataInfo*> RowsWhere(const TEntryListModel& rows, bool checkedOnly) {
+    std::vector<const TDataInfo*> entries;
+    for (int row = 0; row < rows.rowCount(); ++row)
+        if (!checkedOnly || rows.IsChecked(row))
+            entries.push_back(rows.EntryAt(row));
+    return entries;
+}
+
+QString CountText(std::size_t count, std::uint64_t bytes) {
+    return QStringLiteral("%1 (%2)").arg(EntryCountText(count),
+                                         QString::fromStdString(FormatSize(double(bytes))));
+}
+
+} // namespace
+
+// Bytes are counted once, as the removal question counts them: a row inside a listed
+// folder is in that folder's size already.
+void TfmDetail::SetupCounts() {
+    lblCounts = new QLabel(StatusBar1);
+    lblCounts->setObjectName(QStringLiteral("lblCounts"));
+    StatusBar1->addWidget(lblCounts, 1);
+    FCounting = new QTimer(this);
+    FCounting->setSingleShot(true);
+    FCounting->setInterval(0);
+    connect(FCounting, &QTimer::timeout, this, &TfmDetail::ShowCounts);
+    // Rows leave one at a time: they are counted again once, when the removal is over.
+    const auto rowsChanged = [this] {
+        FRowsChanged = true;
+        FCounting->start();
+    };
+    connect(&FRows, &QAbstractItemModel::modelReset, this, rowsChanged);
+    connect(&FRows, &QAbstractItemModel::rowsRemoved, this, rowsChanged);
+    connect(&FRows, &QAbstractItemModel::dataChanged, FCounting, qOverload<>(&QTimer::start));
+    ShowCounts();
+}
+
+void TfmDetail::ShowCounts() {
+    if (FRowsChanged) {
+        FRowBytes = CheckedBytes(RowsWhere(FRows, false));
+        FRowsChanged = false;
+    }
+    const std::vector<const TDataInfo*> checked = RowsWhere(FRows, true);
+    lblCounts->setText(QStringLiteral("Rows: %1 - Checked: %2")
+                           .arg(CountText(std::size_t(FRows.rowCount()), FRowBytes),
+                                CountText(checked.size(), CheckedBytes(checked))));
 }
 
 QToolBar* TfmDetail::NewToolBar(const char* name) {
