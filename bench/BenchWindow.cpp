@@ -247,8 +247,7 @@ void Run(const TOptions& options, const std::filesystem::path& config) {
     form->pcTotal->setCurrentIndex(0);
     BaseView->HeaderClick(BaseView->VTFileAll(), ecFileSize, Qt::LeftButton);
     BaseView->HeaderClick(BaseView->EntryView(EView::VTFolderAll), ecFileName, Qt::LeftButton);
-    BaseView->HeaderClick(BaseView->VTDetail(), BaseView->VTDetail().ShareColumn(),
-                          Qt::LeftButton);
+    BaseView->HeaderClick(BaseView->VTDetail(), BaseView->VTDetail().ShareColumn(), Qt::LeftButton);
     Settle(*form);
     MeasureClicks(*form, big.Folder, options.Repeat, "Summary, three lists sorted");
     TRescan().Run(*form, options.Dir, headless / 2);

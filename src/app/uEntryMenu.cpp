@@ -42,7 +42,7 @@ const struct {
     const char* Text;
 } MenuItems[] = {
     {EEntryAction::Open, "actOpen", "&Open"},
-    {EEntryAction::OpenFolder, "actOpenContainingFolder", "Open &Containing Folder"},
+    {EEntryAction::OpenFolder, "actOpenContainingFolder", "Open Containing Fo&lder"},
     {EEntryAction::CopyPath, "actCopyPath", "&Copy Path"},
     {EEntryAction::Trash, "actMoveToTrash", "Move to &Trash"},
     {EEntryAction::Delete, "actDeletePermanently", "&Delete Permanently"},
