@@ -177,10 +177,8 @@ void TBaseView::RefreshViews() {
         if (e->NotScanned())
             notScanned.push_back(e);
     }
-    for (std::size_t f = 0; f < 4; ++f) {
-        FFlat[f]->SetRows(std::move(rows[f]));
-        KeepSort(*FFlat[f]);
-    }
+    for (std::size_t f = 0; f < 4; ++f)
+        FFlat[f]->SetRows(std::move(rows[f])); // sorted there by the header's state
     FNotScanned->SetRows(std::move(notScanned));
     KeepSort(*FNotScanned);
     emit ViewsRefreshed();

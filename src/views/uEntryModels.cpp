@@ -110,6 +110,9 @@ void TEntryListModel::Fill(TDataInfo* start, const TDataFilter* filter) {
 }
 
 void TEntryListModel::SetRows(TEntryRows rows) {
+    // Sorted before the views hear of the rows: one reset, no second layout change.
+    if (const TSortState& s = SortState(); s.IsSet() && s.Column < columnCount())
+        rows = rows.Picked(SortedRowPositions(rows, s.Column, s.Order, IsFolderTree()));
     beginResetModel();
     FRows = std::move(rows);
     FChecked.assign(FCheckable ? FRows.size() : 0, false);

@@ -80,7 +80,7 @@ public:
 
     /// `start` and its subtree in pre-order, keeping what `filter` accepts (nullptr: all).
     void Fill(TDataInfo* start, const TDataFilter* filter);
-    /// Exactly these rows, in this order.
+    /// Exactly these rows: in this order, or in the header's sort order when one is set.
     void SetRows(TEntryRows rows);
     void SetRows(const std::vector<TDataInfo*>& rows) { SetRows(TEntryRows(rows)); }
     void Clear() override;
