@@ -1,6 +1,7 @@
 #include "uMain.h"
 
 #include "UAbout.h"
+#include "uEntryMenu.h"
 #include "uNavigation.h"
 #include "uShell.h"
 #include "uTheme.h"

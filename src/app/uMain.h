@@ -25,6 +25,7 @@ namespace quorvex {
 class TBaseView;
 class TDataInfo;
 class TEntryIcons;
+class TEntryMenu;
 class TNavigation;
 class TTreemapBinding;
 class TViewBinding;
@@ -85,6 +86,8 @@ public:
     void StopTreemap();
     void InvalidateTreemap();
     TTreemapBinding* Treemap() const { return FTreemap.get(); }
+    /// The context menu of the entry views; null before the first show.
+    TEntryMenu* EntryMenu() const { return FEntryMenu.get(); }
 
     std::vector<QIcon> ImageList1; ///< 32 x 32 icons of the pcTotal tabs, in tab order
     std::vector<QIcon> GroupImage; ///< 16 x 16 icons, indexed by EGroupImage
@@ -163,6 +166,7 @@ private:
     std::unique_ptr<TViewBinding> FBinding;
     std::unique_ptr<TNavigation> FNavigation;
     std::unique_ptr<TTreemapBinding> FTreemap;
+    std::unique_ptr<TEntryMenu> FEntryMenu;
     std::unique_ptr<TWindowMemory> FMemory;
 };
 

@@ -2,6 +2,7 @@
 // wait window), showing a folder of the tree, and the life of the view controller.
 #include "uBaseConfig.h"
 #include "uDetailVT.h"
+#include "uEntryMenu.h"
 #include "uFunction.h"
 #include "uInputBlock.h"
 #include "uMain.h"
@@ -88,9 +89,11 @@ void TMainForm::FormShow() {
     FBinding = std::make_unique<TViewBinding>(*this, *BaseView, *FIcons);
     FNavigation = std::make_unique<TNavigation>(*this, *BaseView);
     FTreemap = std::make_unique<TTreemapBinding>(*this, *BaseView);
+    FEntryMenu = BindEntryMenu(*this, *BaseView); // its engine handlers are not set yet
     FMemory->Restore();
     BaseView->SetReportHandler([this](TEntryListModel& rows) {
         TfmDetail detail(rows, *BaseView, this);
+        detail.Menu->ShareHandlers(*FEntryMenu);
         detail.exec();
     });
 }
@@ -111,6 +114,7 @@ void TMainForm::FormClose() {
     if (FMemory && FBinding)
         FMemory->Save(); // before the views let go of their models and columns
     FTreemap.reset();
+    FEntryMenu.reset();
     FNavigation.reset();
     FBinding.reset();
     delete BaseView;

@@ -31,6 +31,8 @@ public:
     /// (a click does, a deferred move does not).
     void ShowTreeCurrent(bool again);
     void ShowParent();
+    /// Shows `folder` and makes it the tree's current item, its parents expanded.
+    void Show(TDataInfo* folder);
     void Back();
     void Forward();
     const TFolderHistory& History() const { return FHistory; }
@@ -41,7 +43,6 @@ private:
     void AddKey(const QKeySequence& key, const char* name, void (TNavigation::*handler)());
     void OpenMenuBar();
     void ShowPath(const std::string* path);
-    void Show(TDataInfo* folder);
     void RecordShownFolder();
 
     TMainForm& FForm;

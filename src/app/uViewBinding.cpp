@@ -1,7 +1,10 @@
 #include "uViewBinding.h"
 
+#include "uEntryMenu.h"
 #include "uGroupCharts.h"
 #include "uMain.h"
+#include "uNavigation.h"
+#include "uShareBar.h"
 #include "uShell.h"
 #include "uTheme.h"
 
@@ -14,6 +17,8 @@
 namespace quorvex {
 
 namespace {
+
+constexpr int ShareColumnWidth = 120;
 
 void ApplyColumns(QTreeView* tree, const std::vector<TEntryColumn>& columns) {
     QHeaderView* header = tree->header();
@@ -61,9 +66,26 @@ void ExpandTopRowAfterFill(QTreeView* tree, QAbstractItemModel& model) {
 void BindEntryView(QTreeView* tree, TEntryModel& model, TBaseView& view) {
     tree->setModel(&model);
     ApplyColumns(tree, model.Columns());
+    if (const int share = model.ShareColumn(); share >= 0) {
+        tree->setColumnWidth(share, ShareColumnWidth);
+        tree->setItemDelegateForColumn(share, new TShareBarDelegate(tree->itemDelegate(), tree));
+    }
     BindSorting(tree, model, view);
     if (dynamic_cast<TEntryTreeModel*>(&model))
         ExpandTopRowAfterFill(tree, model);
+}
+
+std::unique_ptr<TEntryMenu> BindEntryMenu(TMainForm& form, TBaseView& view) {
+    auto menu = std::make_unique<TEntryMenu>(&form, view);
+    menu->Attach(form.VTLeft, false);
+    for (QTreeView* tree :
+         {form.VTDetail, form.VTFolderAll, form.VTFolderEmpty, form.VTFileAll, form.VTFileEmpty})
+        menu->Attach(tree, true);
+    menu->ShowInTree = [&form](TDataInfo* folder) {
+        if (form.Navigation())
+            form.Navigation()->Show(folder);
+    };
+    return menu;
 }
 
 TViewBinding::TViewBinding(TMainForm& form, TBaseView& view, TEntryIcons& icons)

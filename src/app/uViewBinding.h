@@ -11,6 +11,7 @@ class QTreeView;
 namespace quorvex {
 
 class TEntryIcons;
+class TEntryMenu;
 class TGroupCharts;
 class TMainForm;
 
@@ -19,6 +20,10 @@ class TMainForm;
 /// following the model's header state, and, for nested lists, the top row expanded after
 /// every fill.
 void BindEntryView(QTreeView* tree, TEntryModel& model, TBaseView& view);
+
+/// The context menu of the main window's entry views: the folder tree (no double-click
+/// there: a click shows a folder already), the nested list and the four flat lists.
+std::unique_ptr<TEntryMenu> BindEntryMenu(TMainForm& form, TBaseView& view);
 
 /// Joins the main window's views, charts and summary labels to the view controller: every
 /// model in its view, header clicks and double-clicks to the controller's handlers, charts

@@ -1,21 +1,25 @@
 #include "uDetailVT.h"
 
+#include "uBaseFunction.h"
 #include "uBaseView.h"
+#include "uEntryMenu.h"
 #include "uEntryModels.h"
 #include "uExportSave.h"
 #include "uMain.h"
+#include "uRemovalRun.h"
 #include "uReport.h"
 #include "uShell.h"
 #include "uViewBinding.h"
+#include "uWaitForm.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMessageBox>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -28,13 +32,17 @@ TfmDetail::TfmDetail(TEntryListModel& rows, TBaseView& view, QWidget* parent)
       FOpenFolder([this](const QByteArray& folder) { OpenFolderInFileManager(folder, this); }),
       FSaveStep(SaveDialogStep(this)), FRows(rows), FReadOnly(view.ReadOnly()) {
     setObjectName(QStringLiteral("fmDetail"));
-    setWindowTitle(QStringLiteral("Detail Files"));
+    setWindowTitle(rows.Title().isEmpty() ? QStringLiteral("Detail Files")
+                                          : QStringLiteral("Detail Files - ") + rows.Title());
     resize(870, 500);
     VT = new QTreeView(this);
     VT->setObjectName(QStringLiteral("VT"));
     StyleTreeView(VT, false);
     rows.SetCheckable(true);
     BindEntryView(VT, rows, view);
+    Menu = new TEntryMenu(this, view, this);
+    Menu->Attach(VT, true);
+    Menu->RowsRemoved = [this](const std::vector<const TDataInfo*>& gone) { DropRowsOf(gone); };
     // The check-all box lies over the header's first column, in the room its caption's
     // leading blanks leave free.
     cbCheck = new QCheckBox(VT->header());
@@ -51,6 +59,56 @@ TfmDetail::TfmDetail(TEntryListModel& rows, TBaseView& view, QWidget* parent)
     layout->addWidget(SetupTopPanel());
     layout->addWidget(VT, 1);
     layout->addWidget(StatusBar1);
+    SetupCounts();
+}
+
+namespace {
+
+std::vector<const TDataInfo*> RowsWhere(const TEntryListModel& rows, bool checkedOnly) {
+    std::vector<const TDataInfo*> entries;
+    for (int row = 0; row < rows.rowCount(); ++row)
+        if (!checkedOnly || rows.IsChecked(row))
+            entries.push_back(rows.EntryAt(row));
+    return entries;
+}
+
+QString CountText(std::size_t count, std::uint64_t bytes) {
+    return QStringLiteral("%1 (%2)").arg(EntryCountText(count),
+                                         QString::fromStdString(FormatSize(double(bytes))));
+}
+
+} // namespace
+
+// Bytes are counted once, as the removal question counts them: a row inside a listed
+// folder is in that folder's size already.
+void TfmDetail::SetupCounts() {
+    lblCounts = new QLabel(StatusBar1);
+    lblCounts->setObjectName(QStringLiteral("lblCounts"));
+    StatusBar1->addWidget(lblCounts, 1);
+    FCounting = new QTimer(this);
+    FCounting->setSingleShot(true);
+    FCounting->setInterval(0);
+    connect(FCounting, &QTimer::timeout, this, &TfmDetail::ShowCounts);
+    // Rows leave one at a time: they are counted again once, when the removal is over.
+    const auto rowsChanged = [this] {
+        FRowsChanged = true;
+        FCounting->start();
+    };
+    connect(&FRows, &QAbstractItemModel::modelReset, this, rowsChanged);
+    connect(&FRows, &QAbstractItemModel::rowsRemoved, this, rowsChanged);
+    connect(&FRows, &QAbstractItemModel::dataChanged, FCounting, qOverload<>(&QTimer::start));
+    ShowCounts();
+}
+
+void TfmDetail::ShowCounts() {
+    if (FRowsChanged) {
+        FRowBytes = CheckedBytes(RowsWhere(FRows, false));
+        FRowsChanged = false;
+    }
+    const std::vector<const TDataInfo*> checked = RowsWhere(FRows, true);
+    lblCounts->setText(QStringLiteral("Rows: %1 - Checked: %2")
+                           .arg(CountText(std::size_t(FRows.rowCount()), FRowBytes),
+                                CountText(checked.size(), CheckedBytes(checked))));
 }
 
 QToolBar* TfmDetail::NewToolBar(const char* name) {
@@ -162,45 +220,18 @@ void TfmDetail::Remove(ERemoval how) {
     for (int row = 0; row < FRows.rowCount(); ++row)
         if (FRows.IsChecked(row))
             checked.push_back(FRows.EntryAt(row));
-    if (checked.empty() || !Confirm(how, checked))
+    DropRowsOf(RunRemoval(this, how, checked));
+}
+
+// Rows inside a trashed folder left the disk with it, checked or not.
+void TfmDetail::DropRowsOf(const std::vector<const TDataInfo*>& gone) {
+    if (gone.empty())
         return;
-    std::vector<const TDataInfo*> gone;
-    std::vector<TRemovalFailure> failures;
-    for (const TDataInfo* entry : RemovalOrder(checked, how)) {
-        QString reason;
-        if (RemoveEntry(*entry, how, reason))
-            gone.push_back(entry);
-        else
-            failures.push_back({entry, reason});
-    }
-    // Rows inside a trashed folder left the disk with it, checked or not.
-    std::sort(gone.begin(), gone.end());
     std::vector<int> rows;
     for (int row = 0; row < FRows.rowCount(); ++row)
         if (LeftWith(FRows.EntryAt(row), gone))
             rows.push_back(row);
     FRows.RemoveRowsAt(std::move(rows));
-    if (!failures.empty())
-        ReportFailures(how, failures);
-}
-
-bool TfmDetail::Confirm(ERemoval how, const std::vector<const TDataInfo*>& checked) {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Warning"),
-                    ConfirmationText(how, checked.size(), CheckedBytes(checked)),
-                    QMessageBox::Yes | QMessageBox::No, this);
-    // Enter must not destroy anything: only a deliberate Yes does.
-    box.setDefaultButton(QMessageBox::No);
-    box.setEscapeButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
-}
-
-void TfmDetail::ReportFailures(ERemoval how, const std::vector<TRemovalFailure>& failures) {
-    constexpr int Shown = 10; // the rest in the details, so the box fits the screen
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"),
-                    FailureText(how, failures, Shown), QMessageBox::Ok, this);
-    if (failures.size() > Shown)
-        box.setDetailedText(FailureText(how, failures, int(failures.size())));
-    box.exec();
 }
 
 // Every export asks for its file itself, writes behind the wait window and reports its own

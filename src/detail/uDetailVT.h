@@ -4,18 +4,22 @@
 #include "uExportSave.h"
 
 #include <QDialog>
+#include <cstdint>
 #include <functional>
 
 class QCheckBox;
+class QLabel;
 class QStatusBar;
 class QToolBar;
 class QTreeView;
 class QAction;
+class QTimer;
 
 namespace quorvex {
 
 class TBaseView;
 class TDataInfo;
+class TEntryMenu;
 class TEntryListModel;
 
 /// The modal window of one report: the entries with check boxes, opened in the file
@@ -32,9 +36,13 @@ public:
     /// Where the export buttons write: the save dialog; tests replace it.
     TSaveStep FSaveStep;
 
+    /// The rows' context menu; its removal drops the rows that left the disk.
+    TEntryMenu* Menu = nullptr;
     QTreeView* VT = nullptr;
     QCheckBox* cbCheck = nullptr;
     QStatusBar* StatusBar1 = nullptr;
+    /// The count and bytes of the rows and of the checked ones.
+    QLabel* lblCounts = nullptr;
     QAction *ToolButton61 = nullptr, *ToolButton62 = nullptr, *ToolButton63 = nullptr,
             *ToolButton66 = nullptr, *ToolButton67 = nullptr;
     /// ToolButton2 moves the checked entries to the trash (Delete), ToolButton3 deletes them
@@ -58,14 +66,18 @@ private:
     QWidget* SetupTopPanel();
     QToolBar* SetupActionBar();
     void Remove(ERemoval how);
-    bool Confirm(ERemoval how, const std::vector<const TDataInfo*>& checked);
-    void ReportFailures(ERemoval how, const std::vector<TRemovalFailure>& failures);
+    void DropRowsOf(const std::vector<const TDataInfo*>& gone);
+    void SetupCounts();
+    void ShowCounts();
     QToolBar* NewToolBar(const char* name);
     QAction* AddButton(QToolBar* bar, const char* name, const QString& caption, const QString& hint,
                        const char* icon);
 
     TEntryListModel& FRows;
     const bool FReadOnly;
+    std::uint64_t FRowBytes = 0; // of every row, each byte once
+    bool FRowsChanged = true;    // FRowBytes is to be counted again
+    QTimer* FCounting = nullptr; // one count for a burst of check changes
 };
 
 } // namespace quorvex

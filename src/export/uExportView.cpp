@@ -44,6 +44,9 @@ qsizetype TModelExportView::EntryCount() const {
 }
 
 int TModelExportView::ColumnCount() const {
+    // The share column is the view's own: the reports keep their configured columns.
+    if (const auto* entries = qobject_cast<const TEntryModel*>(&FModel))
+        return int(entries->Columns().size());
     return FModel.columnCount();
 }
 

@@ -6,6 +6,7 @@
 #include "uGroupRanges.h"
 
 #include <QThread>
+#include <algorithm>
 #include <ctime>
 #include <stdexcept>
 
@@ -20,6 +21,13 @@ int GroupSlot(EView view) {
     if (slot < 0 || slot >= GroupViewCount)
         throw std::invalid_argument("not a group view");
     return slot;
+}
+
+// A refill comes in the engine's order; the header's sort, when one was chosen, holds.
+void KeepSort(TSortableModel& model) {
+    const TSortState& state = model.SortState();
+    if (state.IsSet() && state.Column < model.columnCount())
+        model.SortRows(state.Column, state.Order);
 }
 
 TDataFilter FlatFilter(std::uint8_t isFolder, const char* size) {
@@ -95,6 +103,8 @@ void TBaseView::BuildViewColumns() {
     for (auto& flat : FFlat)
         flat->SetColumns(columns);
     FLeft->SetColumns(FolderTreeColumns(), true);
+    FLeft->SetShareColumn(true);
+    FDetail->SetShareColumn(true);
 }
 
 void TBaseView::LoadGroupRanges() {
@@ -129,6 +139,7 @@ void TBaseView::Scan(const std::string& path, IScanObserver* observer) {
 
 void TBaseView::FillFolderTree() {
     FLeft->Fill(FEngine->Root(), TEntryTreeModel::EKind::FoldersOnly);
+    KeepSort(*FLeft);
 }
 
 void TBaseView::ShowFolderByPath(const std::string& path) {
@@ -150,9 +161,11 @@ void TBaseView::RefreshViews() {
     for (int slot = 0; slot < GroupViewCount; ++slot) {
         const auto view = EView(EntryViewCount + slot);
         GroupView(view).Fill(SumsOf(view));
+        KeepSort(GroupView(view));
     }
     TDataInfo* start = FEngine->CurrentRoot();
     FDetail->Fill(start, TEntryTreeModel::EKind::AllEntries);
+    KeepSort(*FDetail);
     // The four flat lists in one walk of the subtree: what FlatFilter selects, decided
     // without the general filter, since a click on a big folder walks millions of entries.
     TEntryRows rows[4], notScanned;
@@ -165,8 +178,9 @@ void TBaseView::RefreshViews() {
             notScanned.push_back(e);
     }
     for (std::size_t f = 0; f < 4; ++f)
-        FFlat[f]->SetRows(std::move(rows[f]));
+        FFlat[f]->SetRows(std::move(rows[f])); // sorted there by the header's state
     FNotScanned->SetRows(std::move(notScanned));
+    KeepSort(*FNotScanned);
     emit ViewsRefreshed();
 }
 
@@ -229,7 +243,8 @@ TChartPoints TBaseView::ChartPoints(EView groupView) {
 void TBaseView::GroupDblClick(EView groupView, int row) {
     if (row < 0 || row >= GroupView(groupView).rowCount())
         return;
-    ShowReport(GroupFilter(groupView, row));
+    const TSumInfo& sum = *FGroups[std::size_t(GroupSlot(groupView))]->Sum(row);
+    ShowReport(GroupFilter(groupView, row), GroupReportTitle(groupView, sum.GroupCaption()));
 }
 
 void TBaseView::ChartDblClick(EView groupView, int point) {
@@ -240,7 +255,8 @@ void TBaseView::ChartDblClick(EView groupView, int point) {
     const std::vector<std::uint32_t>& positions = chart.Points[std::size_t(point)].Sums;
     if (positions.size() == 1) { // the same report as the group's table row
         const TSumInfo& sum = sums.Items(positions.front());
-        ShowReport(DrillDownFilter(groupView, sum.GroupIndex(), sum.GroupCaption()));
+        ShowReport(DrillDownFilter(groupView, sum.GroupIndex(), sum.GroupCaption()),
+                   GroupReportTitle(groupView, sum.GroupCaption()));
         return;
     }
     if (!FEngine->Root() || !FReportHandler)
@@ -251,13 +267,25 @@ void TBaseView::ChartDblClick(EView groupView, int point) {
     for (TDataInfo* e = top; e; e = NextInPreOrder(e, top))
         if (selection.Contains(*e))
             rows.push_back(e);
-    const std::unique_ptr<TEntryListModel> list = NewReportList(true);
+    const std::unique_ptr<TEntryListModel> list =
+        NewReportList(true, GroupReportTitle(groupView, chart.Points[std::size_t(point)].Caption));
     list->SetRows(rows);
     FReportHandler(*list);
 }
 
-std::unique_ptr<TEntryListModel> TBaseView::NewReportList(bool withIcons) const {
+// "File Size: 0~10KB", after the group table the drill-down came from.
+QString TBaseView::GroupReportTitle(EView groupView, const std::string& caption) const {
+    static const char* const tables[GroupViewCount] = {
+        "Folder Size",      "File Size", "File Create Time", "File Write Time",
+        "File Access Time", "File Type", "File Name Length"};
+    return QStringLiteral("%1: %2").arg(QLatin1String(tables[GroupSlot(groupView)]),
+                                        QString::fromStdString(caption));
+}
+
+std::unique_ptr<TEntryListModel> TBaseView::NewReportList(bool withIcons,
+                                                          const QString& title) const {
     auto list = std::make_unique<TEntryListModel>();
+    list->SetTitle(title);
     list->SetColumns(ReadEntryColumns(*FConfigStore->GetConfig()));
     if (withIcons)
         list->SetIconProvider(FIconProvider);
@@ -265,28 +293,30 @@ std::unique_ptr<TEntryListModel> TBaseView::NewReportList(bool withIcons) const 
     return list;
 }
 
-void TBaseView::ShowReport(const TDataFilter& filter) {
+void TBaseView::ShowReport(const TDataFilter& filter, const QString& title) {
     if (!FEngine->Root() || !FReportHandler)
         return;
-    const std::unique_ptr<TEntryListModel> list = NewReportList(true);
+    const std::unique_ptr<TEntryListModel> list = NewReportList(true, title);
     list->Fill(FEngine->CurrentRoot(), &filter);
     FReportHandler(*list);
 }
 
-void TBaseView::ShowTopReport(const TEntryListModel& list, int first, int last) {
+void TBaseView::ShowTopReport(const TEntryListModel& list, int first, int last,
+                              const QString& title) {
     if (!FEngine->Root() || !FReportHandler)
         return;
     std::vector<TDataInfo*> rows;
     const int end = std::min(last, list.rowCount() - 1);
     for (int row = std::max(first, 0); row <= end; ++row)
         rows.push_back(list.EntryAt(row));
-    const std::unique_ptr<TEntryListModel> report = NewReportList(false);
+    const std::unique_ptr<TEntryListModel> report = NewReportList(false, title);
     report->SetRows(std::move(rows));
     FReportHandler(*report);
 }
 
 void TBaseView::ShowEmptyReport(bool folders) {
-    ShowReport(FlatFilter(folders ? 1 : 0, "0"));
+    ShowReport(FlatFilter(folders ? 1 : 0, "0"), folders ? QStringLiteral("Empty Folders Report")
+                                                         : QStringLiteral("Empty Files Report"));
 }
 
 void TBaseView::ShowNotScannedReport() {
@@ -295,7 +325,8 @@ void TBaseView::ShowNotScannedReport() {
     std::vector<TDataInfo*> rows;
     for (int row = 0; row < FNotScanned->rowCount(); ++row)
         rows.push_back(FNotScanned->EntryAt(row));
-    const std::unique_ptr<TEntryListModel> report = NewReportList(true);
+    const std::unique_ptr<TEntryListModel> report =
+        NewReportList(true, QStringLiteral("Folders Not Scanned Report"));
     report->SetRows(rows);
     FReportHandler(*report);
 }
@@ -305,7 +336,12 @@ void TBaseView::ShowFirstFilesReport(int column, Qt::SortOrder order, int count)
         return;
     TEntryListModel& files = VTFileAll();
     files.SortRows(column, order);
-    ShowTopReport(files, 0, count - 1);
+    QString title = QStringLiteral("The First %1 Files").arg(count);
+    if (column == ecCreateTime && order == Qt::AscendingOrder)
+        title = QStringLiteral("The Oldest Files Report");
+    else if (column == ecFileSize && order == Qt::DescendingOrder)
+        title = QStringLiteral("The Largest Files Report");
+    ShowTopReport(files, 0, count - 1, title);
 }
 
 void TBaseView::ShowNeverUsedReport(int yearsAgo) {
@@ -314,7 +350,9 @@ void TBaseView::ShowNeverUsedReport(int yearsAgo) {
     TDataFilter filter;
     filter.IsFolder = 0;
     filter.AccessTime = NeverUsedAccessRange(FEngine->NowMilliseconds(), yearsAgo);
-    ShowReport(filter);
+    const char* const years[] = {"Year", "Two Years", "Three Years"};
+    ShowReport(filter, QStringLiteral("Files Never Used Last %1 Report")
+                           .arg(QLatin1String(years[std::clamp(yearsAgo, 1, 3) - 1])));
 }
 
 namespace {

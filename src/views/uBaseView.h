@@ -101,9 +101,9 @@ public:
 
     /// The entries of the current folder's subtree that `filter` accepts, handed to the
     /// report handler; nothing before the first scan.
-    void ShowReport(const TDataFilter& filter);
+    void ShowReport(const TDataFilter& filter, const QString& title = {});
     /// Rows `first`..`last` (both included) of `list` in their current order, without icons.
-    void ShowTopReport(const TEntryListModel& list, int first, int last);
+    void ShowTopReport(const TEntryListModel& list, int first, int last, const QString& title = {});
 
     // ---- The report links of the summary page (nothing before the first scan) ---------------
     /// Folders (`folders`) or files whose size is 0, the current folder included; a folder
@@ -141,7 +141,8 @@ signals:
 
 private:
     void BuildViewColumns();
-    std::unique_ptr<TEntryListModel> NewReportList(bool withIcons) const;
+    std::unique_ptr<TEntryListModel> NewReportList(bool withIcons, const QString& title) const;
+    QString GroupReportTitle(EView groupView, const std::string& caption) const;
 
     std::unique_ptr<TDataCtrl> FEngine;
     std::unique_ptr<TBaseConfig> FConfigStore;

@@ -3,6 +3,7 @@
 #include "KestrixFAConfig.h"
 #include "uBaseFunction.h"
 #include "uDataInfo.h"
+#include "uRegional.h"
 
 namespace quorvex {
 
@@ -119,6 +120,19 @@ QString FolderCellText(const TDataInfo& entry, int column) {
     if (column == 1)
         return FromStd(SizeText(entry.FileSize()));
     return {};
+}
+
+double ShareOfParent(const TDataInfo& entry) {
+    const TDataInfo* parent = entry.Parent();
+    if (!parent)
+        return 1.0;
+    return parent->Size() == 0 ? 0.0 : double(entry.Size()) / double(parent->Size());
+}
+
+QString ShareText(double share) {
+    QString number = QString::number(share * 100.0, 'f', 1); // always with a "."
+    number.replace(QLatin1Char('.'), FromStd(TRegionalSettings::Current().DecimalSeparator));
+    return number + QStringLiteral(" %");
 }
 
 int EntryCompare(const TDataInfo& a, const TDataInfo& b, int column) {

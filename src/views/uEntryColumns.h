@@ -62,6 +62,13 @@ QString EntryCellText(const TDataInfo& entry, int column);
 /// The cell text of the folder tree: name, then the size text of the total.
 QString FolderCellText(const TDataInfo& entry, int column);
 
+/// The part of its parent's size an entry takes, 0..1: the scan root takes all of its own
+/// and an entry of an empty folder none. Made on demand; nothing is stored per entry.
+double ShareOfParent(const TDataInfo& entry);
+
+/// A share as a percentage with one decimal and the regional decimal separator: "42.5 %".
+QString ShareText(double share);
+
 /// The order of two entries by one entry-list column, without the folders-first rule:
 /// negative, 0 (equal keys, so a stable sort keeps their order) or positive. Texts compare
 /// ordinally with only a..z folded; sizes and times as numbers.

@@ -25,8 +25,27 @@ void TEntryModel::SetColumns(std::vector<TEntryColumn> columns, bool folderTree)
     endResetModel();
 }
 
+void TEntryModel::SetShareColumn(bool shown) {
+    beginResetModel();
+    FShare = shown;
+    endResetModel();
+}
+
 int TEntryModel::columnCount(const QModelIndex&) const {
-    return int(FColumns.size());
+    return int(FColumns.size()) + (FShare ? 1 : 0);
+}
+
+QVariant TEntryModel::ShareData(const TDataInfo& entry, int role) const {
+    switch (role) {
+    case Qt::DisplayRole:
+        return ShareText(ShareOfParent(entry));
+    case ShareRole:
+        return ShareOfParent(entry);
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    default:
+        return {};
+    }
 }
 
 QString TEntryModel::CellText(const TDataInfo& entry, int column) const {
@@ -35,8 +54,10 @@ QString TEntryModel::CellText(const TDataInfo& entry, int column) const {
 
 QVariant TEntryModel::data(const QModelIndex& index, int role) const {
     const TDataInfo* entry = Entry(index);
-    if (!entry || index.column() >= int(FColumns.size()))
+    if (!entry || index.column() >= columnCount())
         return {};
+    if (index.column() == ShareColumn() && role != EntryRole && role != Qt::ForegroundRole)
+        return ShareData(*entry, role);
     switch (role) {
     case Qt::DisplayRole:
         return CellText(*entry, index.column());
@@ -56,6 +77,8 @@ QVariant TEntryModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant TEntryModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && section == ShareColumn() && role == Qt::DisplayRole)
+        return QStringLiteral("% of Parent");
     if (orientation != Qt::Horizontal || section < 0 || section >= int(FColumns.size()))
         return {};
     if (role == Qt::DisplayRole)
@@ -70,6 +93,8 @@ bool TEntryModel::Before(const TDataInfo& a, const TDataInfo& b, int column,
     // Folders come first in both directions.
     if (a.IsFolder() != b.IsFolder())
         return a.IsFolder();
+    if (column == ShareColumn()) // siblings share a parent: their sizes give the order
+        return order == Qt::AscendingOrder ? a.Size() < b.Size() : b.Size() < a.Size();
     const int c = FFolderTree ? FolderCompare(a, b, column) : EntryCompare(a, b, column);
     return order == Qt::AscendingOrder ? c < 0 : c > 0;
 }
@@ -85,6 +110,9 @@ void TEntryListModel::Fill(TDataInfo* start, const TDataFilter* filter) {
 }
 
 void TEntryListModel::SetRows(TEntryRows rows) {
+    // Sorted before the views hear of the rows: one reset, no second layout change.
+    if (const TSortState& s = SortState(); s.IsSet() && s.Column < columnCount())
+        rows = rows.Picked(SortedRowPositions(rows, s.Column, s.Order, IsFolderTree()));
     beginResetModel();
     FRows = std::move(rows);
     FChecked.assign(FCheckable ? FRows.size() : 0, false);

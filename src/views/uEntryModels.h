@@ -17,6 +17,9 @@ struct TDataFilter;
 /// Role that gives a row's entry as a pointer (`quintptr`), for views and exporters.
 inline constexpr int EntryRole = Qt::UserRole + 1;
 
+/// Role of the share column: the entry's part of its parent's size, 0..1 (a double).
+inline constexpr int ShareRole = Qt::UserRole + 2;
+
 /// The icon of a row's first column, made by the window layer (the views know no icons).
 using TEntryIconProvider = std::function<QVariant(const TDataInfo&)>;
 
@@ -32,6 +35,11 @@ public:
     void SetColumns(std::vector<TEntryColumn> columns, bool folderTree = false);
     const std::vector<TEntryColumn>& Columns() const { return FColumns; }
     bool IsFolderTree() const { return FFolderTree; }
+    /// Adds (or takes away) a column after the configured ones with each entry's share of
+    /// its parent: a view of its own, never part of the configuration or of the exports.
+    void SetShareColumn(bool shown);
+    /// The index of the share column; -1 when there is none.
+    int ShareColumn() const { return FShare ? int(FColumns.size()) : -1; }
 
     void SetIconProvider(TEntryIconProvider provider) { FIcon = std::move(provider); }
     /// The text colour (a QColor or QBrush, made by the window layer) of folders the scan
@@ -55,8 +63,11 @@ protected:
     bool Before(const TDataInfo& a, const TDataInfo& b, int column, Qt::SortOrder order) const;
 
 private:
+    QVariant ShareData(const TDataInfo& entry, int role) const;
+
     std::vector<TEntryColumn> FColumns;
     bool FFolderTree = false;
+    bool FShare = false;
     TEntryIconProvider FIcon;
     QVariant FNotScannedForeground;
 };
@@ -69,12 +80,16 @@ public:
 
     /// `start` and its subtree in pre-order, keeping what `filter` accepts (nullptr: all).
     void Fill(TDataInfo* start, const TDataFilter* filter);
-    /// Exactly these rows, in this order.
+    /// Exactly these rows: in this order, or in the header's sort order when one is set.
     void SetRows(TEntryRows rows);
     void SetRows(const std::vector<TDataInfo*>& rows) { SetRows(TEntryRows(rows)); }
     void Clear() override;
 
     TDataInfo* EntryAt(int row) const { return FRows[std::size_t(row)]; }
+
+    /// The name of the report the list holds ("Empty Files Report"); empty for a view.
+    const QString& Title() const { return FTitle; }
+    void SetTitle(QString title) { FTitle = std::move(title); }
 
     /// Rows with a two-state check box in the first column, unchecked when filled.
     void SetCheckable(bool checkable);
@@ -99,6 +114,7 @@ public:
 
 private:
     TEntryRows FRows;
+    QString FTitle;
     bool FCheckable = false;
     std::vector<bool> FChecked; // one bit per row, only for checkable lists
 };

@@ -6,6 +6,7 @@
 #include "uPathSort.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -125,6 +126,53 @@ void TextKeys(const TRows& rows, int column, bool folderTree, std::vector<TSortK
     tails.Finish();
 }
 
+// A row of a number column for the radix sort: the value (inverted for a descending sort),
+// the folder rule and the row's current position.
+struct TRadixKey {
+    std::uint64_t Value;
+    std::uint32_t Position;
+    bool IsFile;
+};
+
+// One stable counting pass over the bucket `digit` gives each key; a pass in which every key
+// falls into one bucket would move nothing and is skipped.
+template <typename TDigit>
+void RadixPass(std::vector<TRadixKey>& keys, std::vector<TRadixKey>& spare, TDigit digit) {
+    std::array<std::size_t, 257> next{};
+    for (const TRadixKey& k : keys)
+        ++next[digit(k) + 1];
+    if (std::find(next.begin() + 1, next.end(), keys.size()) != next.end())
+        return;
+    for (std::size_t b = 1; b < next.size(); ++b)
+        next[b] += next[b - 1];
+    for (const TRadixKey& k : keys)
+        spare[next[digit(k)]++] = k;
+    keys.swap(spare);
+}
+
+// Numbers sort in linear time: least significant byte first, then the folder rule, each pass
+// stable, so rows with equal keys keep their order exactly as the comparison sort keeps it.
+// A refill of a million sorted rows on every folder click makes this worth its lines.
+template <typename TRows>
+std::vector<std::uint32_t> NumberPositions(const TRows& rows, int column, Qt::SortOrder order,
+                                           bool folderTree) {
+    const bool number = KindOf(column, folderTree) == EKeyKind::Number;
+    std::vector<TRadixKey> keys(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const TDataInfo& e = *rows[i];
+        const std::uint64_t value = number ? NumberOf(e, column, folderTree) : 0;
+        keys[i] = {order == Qt::AscendingOrder ? value : ~value, std::uint32_t(i), !e.IsFolder()};
+    }
+    std::vector<TRadixKey> spare(keys.size());
+    for (unsigned shift = 0; shift < 64; shift += 8)
+        RadixPass(keys, spare, [shift](const TRadixKey& k) { return k.Value >> shift & 0xff; });
+    RadixPass(keys, spare, [](const TRadixKey& k) { return std::uint64_t(k.IsFile); });
+    std::vector<std::uint32_t> positions(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        positions[i] = keys[i].Position;
+    return positions;
+}
+
 template <typename TRows>
 std::vector<std::uint32_t> SortedPositions(const TRows& rows, int column, Qt::SortOrder order,
                                            bool folderTree) {
@@ -132,18 +180,11 @@ std::vector<std::uint32_t> SortedPositions(const TRows& rows, int column, Qt::So
         if (auto positions = PathSortedPositions(rows, order))
             return std::move(*positions);
     const EKeyKind kind = KindOf(column, folderTree);
+    if (kind != EKeyKind::Text)
+        return NumberPositions(rows, column, order, folderTree);
     std::vector<TSortKey> keys(rows.size());
-    TTextTails tails(kind == EKeyKind::Text ? rows.size() : 0);
-    if (kind == EKeyKind::Text) {
-        TextKeys(rows, column, folderTree, keys, tails);
-    } else {
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            const TDataInfo& e = *rows[i];
-            const std::uint64_t major =
-                kind == EKeyKind::Number ? NumberOf(e, column, folderTree) : 0;
-            keys[i] = {major, 0, std::uint32_t(i), !e.IsFolder()};
-        }
-    }
+    TTextTails tails(rows.size());
+    TextKeys(rows, column, folderTree, keys, tails);
     const bool ascending = order == Qt::AscendingOrder;
     std::sort(keys.begin(), keys.end(), [&](const TSortKey& a, const TSortKey& b) {
         if (a.IsFile != b.IsFile)
@@ -152,12 +193,9 @@ std::vector<std::uint32_t> SortedPositions(const TRows& rows, int column, Qt::So
             return ascending ? a.Major < b.Major : a.Major > b.Major;
         if (a.Minor != b.Minor)
             return ascending ? a.Minor < b.Minor : a.Minor > b.Minor;
-        if (kind == EKeyKind::Text) {
-            // Equal keys mean equal first sixteen folded bytes: the tails decide.
-            const int c = CompareFoldedText(tails[a.Position], tails[b.Position]);
-            if (c != 0)
-                return ascending ? c < 0 : c > 0;
-        }
+        // Equal keys mean equal first sixteen folded bytes: the tails decide.
+        if (const int c = CompareFoldedText(tails[a.Position], tails[b.Position]); c != 0)
+            return ascending ? c < 0 : c > 0;
         return a.Position < b.Position; // equal keys keep their order
     });
     std::vector<std::uint32_t> positions(keys.size());

@@ -12,7 +12,8 @@ struct TSortState {
 };
 
 /// A model whose rows a header click can re-order. The sort state belongs to the view's
-/// header and survives refills; a refill does not sort.
+/// header and survives refills; the view controller sorts every refill by it, so a sort
+/// stays in force across folder clicks and rescans until the next header click.
 class TSortableModel : public QAbstractItemModel {
     Q_OBJECT
 public:

@@ -4,7 +4,9 @@
 #include "FixtureTree.h"
 #include "uBaseView.h"
 #include "uConfigDefault.h"
+#include "uExportView.h"
 #include "uMain.h"
+#include "uShareBar.h"
 #include "uWaitForm.h"
 
 #include <QHeaderView>
@@ -79,6 +81,7 @@ private slots:
     void entryViewsTakeTheirColumnsFromTheConfiguration();
     void controlCharactersAreShownVisiblyButKeptInTheData();
     void statusBarCountsTheEntriesBelowTheFolder();
+    void shareBarsAreDrawnButNeverExported();
 
 private:
     void Open(const std::vector<std::string>& lines);
@@ -161,7 +164,8 @@ void MainViewsTest::entryViewsTakeTheirColumnsFromTheConfiguration() {
     for (QTreeView* list : {Form->VTDetail, Form->VTFolderAll, Form->VTFolderEmpty, Form->VTFileAll,
                             Form->VTFileEmpty}) {
         const QString name = list->objectName();
-        QCOMPARE(list->model()->columnCount(), 11);
+        // The nested list adds its share column after the configured ones.
+        QCOMPARE(list->model()->columnCount(), list == Form->VTDetail ? 12 : 11);
         QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(),
                  QStringLiteral("    FileName"));
         QVERIFY2(list->columnWidth(0) == 120 && list->columnWidth(2) == 90, qPrintable(name));
@@ -173,7 +177,7 @@ void MainViewsTest::entryViewsTakeTheirColumnsFromTheConfiguration() {
             QVERIFY2(list->isColumnHidden(column) == (column == 1 || column >= 7),
                      qPrintable(QStringLiteral("%1 column %2").arg(name).arg(column)));
     }
-    QCOMPARE(Form->VTLeft->model()->columnCount(), 2);
+    QCOMPARE(Form->VTLeft->model()->columnCount(), 3);
     QCOMPARE(Form->VTLeft->columnWidth(0), 180);
     QCOMPARE(Form->VTLeft->model()->headerData(1, Qt::Horizontal).toString(),
              QStringLiteral("Total Size"));
@@ -220,6 +224,44 @@ void MainViewsTest::statusBarCountsTheEntriesBelowTheFolder() {
 
     BaseView->ShowFolder(BaseView->FDataCtrl().Root()->FindByPath(Tree->Str() + "/d"));
     QCOMPARE(Form->lblScanState->text(), QStringLiteral("1,234 entries")); // counts the scan
+}
+
+// Pixels of the bar room of a share cell painted in `highlight`.
+int BarPixels(QTreeView* tree, const QModelIndex& index, const QColor& highlight) {
+    const QImage cell = tree->viewport()->grab(tree->visualRect(index)).toImage();
+    const QRect bar =
+        TShareBarDelegate::BarRect(QRect(QPoint(0, 0), cell.size()), tree->fontMetrics());
+    int count = 0;
+    for (int x = bar.left(); x <= bar.right(); ++x)
+        count += QColor(cell.pixel(x, bar.center().y())) == highlight ? 1 : 0;
+    return count;
+}
+
+void MainViewsTest::shareBarsAreDrawnButNeverExported() {
+    Open({"big:3000", "small:1000"});
+    QTreeView* list = Form->VTDetail;
+    ShowPageOf(list);
+    list->clearSelection();
+    const int share = 11;
+    QVERIFY(qobject_cast<TShareBarDelegate*>(list->itemDelegateForColumn(share)));
+    list->setColumnWidth(share, 200);
+    const QModelIndex big = FindRow(list, 0, "big").siblingAtColumn(share);
+    const QModelIndex small = FindRow(list, 0, "small").siblingAtColumn(share);
+    QCOMPARE(big.data().toString(), QString("75.0 %"));
+    list->scrollTo(big);
+    QTRY_VERIFY(list->visualRect(big).isValid());
+    const QColor highlight = list->palette().color(QPalette::Highlight);
+    const int bigBar = BarPixels(list, big, highlight),
+              smallBar = BarPixels(list, small, highlight);
+    // Three times the bytes, three times the bar (within the pixel each end may round).
+    QVERIFY2(smallBar > 0 && std::abs(bigBar - 3 * smallBar) <= 3,
+             qPrintable(QString("%1 / %2").arg(bigBar).arg(smallBar)));
+    // The text stays where the bar ends: the cell still reads as the model says.
+    QCOMPARE(Shown(list, big), QString("75.0 %"));
+
+    // The reports list the configured columns only.
+    QCOMPARE(TModelExportView(BaseView->VTDetail()).ColumnCount(), 11);
+    QCOMPARE(TModelExportView(BaseView->VTLeft()).ColumnCount(), 2);
 }
 
 QTEST_MAIN(MainViewsTest)

@@ -35,6 +35,7 @@ constexpr long long Day = 86400;
 // Runs `inspect` on the next detail window that opens, then closes it.
 struct TDetailProbe {
     QStringList Names;
+    QString Title;
     int RowHeight = 0, Indicator = 0; // of the first row, and the style's check box
     bool Opened = false;
     bool Waiting = false; // cleared to stop waiting for a window that never comes
@@ -48,6 +49,7 @@ struct TDetailProbe {
                 return Next();
             Opened = true;
             Waiting = false;
+            Title = detail->windowTitle();
             const QAbstractItemModel& rows = *detail->VT->model();
             Names.clear();
             for (int row = 0; row < rows.rowCount(); ++row)
@@ -101,6 +103,7 @@ private slots:
     void linksDoNothingBeforeAScan();
     void drillDownsOpenTheDetailWindow();
     void checkAllAndOpenInFileManager();
+    void titleNamesTheReportAndStatusCountsRowsAndChecks();
     void aFolderNoProgramOpensIsNamedInAMessage();
     void deletingRemovesExactlyWhatLeftTheDisk();
     void exportsWriteEveryRowInTheListsOrder();
@@ -287,6 +290,41 @@ void DetailWindowTest::drillDownsOpenTheDetailWindow() {
     // The empty extension: every file.
     BaseView->ChartDblClick(EView::VTType, int(noExtension - points.Points.begin()));
     QCOMPARE(Probe.Names.size(), 3);
+}
+
+void DetailWindowTest::titleNamesTheReportAndStatusCountsRowsAndChecks() {
+    Open({"dir/inner.txt:1024", "top.txt:512", "e.txt:0"});
+    const struct {
+        void (TMainForm::*Link)();
+        const char* Title;
+    } links[] = {{&TMainForm::Label11Click, "Detail Files - Empty Files Report"},
+                 {&TMainForm::Label2Click, "Detail Files - The Largest Files Report"},
+                 {&TMainForm::Label12Click, "Detail Files - The Oldest Files Report"},
+                 {&TMainForm::Label3Click, "Detail Files - Files Never Used Last Two Years Report"},
+                 {&TMainForm::lnkNotScannedClick, "Detail Files - Folders Not Scanned Report"}};
+    for (const auto& link : links) {
+        Probe.Next();
+        (Form.get()->*link.Link)();
+        QCOMPARE(Probe.Title, QString(link.Title));
+    }
+    Probe.Next();
+    BaseView->GroupDblClick(EView::VTFileSize, 0);
+    QCOMPARE(Probe.Title, QString("Detail Files - File Size: 0~10KB"));
+
+    // The root, "dir", its file, and two files: 1,536 bytes, each counted once.
+    TEntryListModel rows;
+    rows.SetColumns(BaseView->VTFileAll().Columns());
+    rows.Fill(BaseView->FDataCtrl().Root(), nullptr);
+    TfmDetail detail(rows, *BaseView);
+    QCOMPARE(detail.lblCounts->text(), QString("Rows: 5 (1.50 KB) - Checked: 0 (0.00 B)"));
+    for (int row = 0; row < rows.rowCount(); ++row)
+        if (rows.EntryAt(row)->Name() == "dir" || rows.EntryAt(row)->Name() == "inner.txt")
+            rows.SetChecked(row, true);
+    QTRY_COMPARE(detail.lblCounts->text(), QString("Rows: 5 (1.50 KB) - Checked: 2 (1.00 KB)"));
+    detail.cbCheck->click();
+    QTRY_COMPARE(detail.lblCounts->text(), QString("Rows: 5 (1.50 KB) - Checked: 5 (1.50 KB)"));
+    rows.RemoveRowsAt({0});
+    QTRY_COMPARE(detail.lblCounts->text(), QString("Rows: 4 (1.50 KB) - Checked: 4 (1.50 KB)"));
 }
 
 void DetailWindowTest::checkAllAndOpenInFileManager() {

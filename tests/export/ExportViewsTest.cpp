@@ -43,11 +43,17 @@ struct TTexts {
     std::vector<QStringList> Rows;
 };
 
+// The columns a report takes from a view: an entry view's share column is its own.
+int ReportedColumns(const QAbstractItemModel& model) {
+    const auto* entries = qobject_cast<const TEntryModel*>(&model);
+    return entries && entries->ShareColumn() >= 0 ? entries->ShareColumn() : model.columnCount();
+}
+
 // What the view shows, read from the model itself: captions, then every row in pre-order.
 void AddRows(const QAbstractItemModel& model, const QModelIndex& parent, TTexts& texts) {
     for (int row = 0; row < model.rowCount(parent); ++row) {
         QStringList cells;
-        for (int c = 0; c < model.columnCount(); ++c)
+        for (int c = 0; c < ReportedColumns(model); ++c)
             cells << model.index(row, c, parent).data().toString();
         texts.Rows.push_back(cells);
         AddRows(model, model.index(row, 0, parent), texts);
@@ -56,7 +62,7 @@ void AddRows(const QAbstractItemModel& model, const QModelIndex& parent, TTexts&
 
 TTexts TextsOf(const QAbstractItemModel& model) {
     TTexts texts;
-    for (int c = 0; c < model.columnCount(); ++c)
+    for (int c = 0; c < ReportedColumns(model); ++c)
         texts.Captions << model.headerData(c, Qt::Horizontal).toString();
     AddRows(model, {}, texts);
     return texts;

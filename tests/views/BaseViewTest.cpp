@@ -47,7 +47,8 @@ private slots:
     void showFolderRefillsAllButTheFolderTree();
     void folderWithoutSubfoldersCountsItself();
     void headerClicksFlipAndKeepFoldersFirst();
-    void refillKeepsHeaderStateButNotOrder();
+    void aHeaderSortHoldsAcrossFolderClicksAndRescans();
+    void shareColumnsGiveEachEntrysPartOfItsParent();
     void sortingIsStableForEqualKeys();
     void groupTablesShowSumsOfTheCurrentFolder();
     void drillDownsListTheGroupsEntries();
@@ -160,22 +161,71 @@ void BaseViewTest::headerClicksFlipAndKeepFoldersFirst() {
     QCOMPARE(detail.parent(detail.index(1, 0, detail.index(0, 0, root))), detail.index(0, 0, root));
 }
 
-void BaseViewTest::refillKeepsHeaderStateButNotOrder() {
+void BaseViewTest::aHeaderSortHoldsAcrossFolderClicksAndRescans() {
     TViewFixture f(Sample);
+    TTesters testers(*f.View);
     f.Open();
     TBaseView& v = *f.View;
     TEntryModel& files = v.EntryView(EView::VTFileAll);
-    const QStringList fillOrder = Column(files, ecFullPath);
     v.HeaderClick(files, ecFileName, Qt::LeftButton);
     v.HeaderClick(files, ecFileName, Qt::LeftButton);
-    QVERIFY(Column(files, ecFullPath) != fillOrder);
+    const QStringList byName = {"z.txt", "y.TXT", "x.txt", "noext", "empty.txt", "c.txt"};
+    QCOMPARE(Column(files, ecFileName), byName);
+    TEntryTreeModel& tree = v.VTLeft();
+    v.HeaderClick(tree, 1, Qt::LeftButton);
+    v.HeaderClick(tree, 1, Qt::LeftButton); // largest folder first
+    TEntryTreeModel& detail = v.VTDetail();
+    v.HeaderClick(detail, detail.ShareColumn(), Qt::LeftButton); // smallest part first
 
-    v.ShowFolder(v.FDataCtrl().Root());
-    QCOMPARE(Column(files, ecFullPath), fillOrder);
+    // A folder click refills in the engine's order; the header's sort is applied again.
+    v.ShowFolder(Find(f, "a"));
+    QCOMPARE(Column(files, ecFileName), (QStringList{"z.txt", "y.TXT", "x.txt", "empty.txt"}));
+    QCOMPARE(Outline(detail, 0),
+             (QStringList{"a", "  sub", "    z.txt", "  empty.txt", "  x.txt", "  y.TXT"}));
+    // A rescan of the same tree, with a file grown meanwhile, keeps every sort too.
+    WriteTree(f.Tree.Path(), {"b/big:4096"});
+    v.Scan(f.Root());
+    v.FillFolderTree();
+    v.ShowFolderByPath(f.Root());
+    QCOMPARE(Column(files, ecFileName),
+             (QStringList{"z.txt", "y.TXT", "x.txt", "noext", "empty.txt", "c.txt", "big"}));
+    QCOMPARE(Outline(tree, 0).mid(1, 2), (QStringList{"  b", "  a"}));
     QCOMPARE(files.SortState().Column, int(ecFileName));
     QCOMPARE(files.SortState().Order, Qt::DescendingOrder);
-    v.HeaderClick(files, ecFileName, Qt::LeftButton); // continues from the stored direction
-    QCOMPARE(files.SortState().Order, Qt::AscendingOrder);
+
+    // Until the user sorts again: then the new column and direction hold.
+    v.HeaderClick(files, ecFileSize, Qt::LeftButton);
+    v.ShowFolder(Find(f, "a"));
+    const QStringList bySize = Column(files, ecFileName);
+    QCOMPARE(AsSet(bySize.mid(0, 2)), (QSet<QString>{"z.txt", "empty.txt"})); // both empty
+    QCOMPARE(bySize.mid(2), (QStringList{"x.txt", "y.TXT"}));
+}
+
+void BaseViewTest::shareColumnsGiveEachEntrysPartOfItsParent() {
+    TViewFixture f(Sample);
+    TTesters testers(*f.View);
+    f.Open();
+    TBaseView& v = *f.View;
+    TEntryTreeModel& tree = v.VTLeft();
+    // After the configured columns: the tree's two, the nested list's eleven.
+    QCOMPARE(tree.ShareColumn(), 2);
+    QCOMPARE(tree.columnCount(), 3);
+    QCOMPARE(v.VTDetail().ShareColumn(), 11);
+    QCOMPARE(v.VTDetail().headerData(11, Qt::Horizontal).toString(), QString("% of Parent"));
+    QCOMPARE(v.EntryView(EView::VTFileAll).ShareColumn(), -1);
+
+    // The tree root holds 2,064 bytes; "a" 2,058 of them; "b" none.
+    tree.SortRows(0, Qt::AscendingOrder);
+    QCOMPARE(Outline(tree, 2), (QStringList{"100.0 %", "  99.7 %", "    0.0 %", "  0.0 %"}));
+    const QModelIndex a = tree.IndexOf(Find(f, "a"));
+    QCOMPARE(a.siblingAtColumn(2).data(ShareRole).toDouble(), 2058.0 / 2064.0);
+    TEntryTreeModel& detail = v.VTDetail();
+    const QModelIndex y = detail.IndexOf(Find(f, "a/y.TXT"));
+    QCOMPARE(y.siblingAtColumn(11).data().toString(), QString("99.5 %")); // 2,048 of 2,058
+    QCOMPARE(y.siblingAtColumn(11).data(EntryRole), y.data(EntryRole));
+    // An empty folder's entries take none of it rather than dividing by zero.
+    QCOMPARE(ShareOfParent(*Find(f, "a/sub/z.txt")), 0.0);
+    QCOMPARE(ShareText(1.0 / 3.0), QString("33.3 %"));
 }
 
 void BaseViewTest::sortingIsStableForEqualKeys() {

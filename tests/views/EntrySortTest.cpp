@@ -108,7 +108,9 @@ void EntrySortTest::keyedSortEqualsTheComparisonSort() {
     WriteTree(dir.Path(), {"Longcommonprefix_b.TXT:5@-100", "longcommonprefix_a.txt:5@-100",
                            "LONGCOMMONPREFIX_A.txt:7@-50", "longcommonprefix:0", "x\xc3\xa9.e:3",
                            "x\xff.E:3", "xa/inner.bin:9@-7", "Xa/inner.bin:9@-7", "x/a:1",
-                           "x a/b:1", "xa.d/", "_under:2", "zz.tar.gz:3@-100"});
+                           "x a/b:1", "xa.d/", "_under:2", "zz.tar.gz:3@-100",
+                           // sizes that differ only above their lowest byte
+                           "w/256:256", "w/512:512", "w/65792:65792", "w/65536:65536"});
     TDataCtrl ctrl;
     ctrl.ScanFolder(dir.Str());
     const std::vector<TDataInfo*> rows = AllEntries(ctrl);
