@@ -114,9 +114,13 @@ std::vector<TDataInfo*> TEntryMenu::SelectedEntries(const QTreeView* tree) {
 }
 
 std::unique_ptr<QMenu> TEntryMenu::MenuFor(QTreeView* tree) {
-    auto menu = std::make_unique<QMenu>(tree);
+    return MenuFor(tree, SelectedEntries(tree));
+}
+
+std::unique_ptr<QMenu> TEntryMenu::MenuFor(QWidget* parent,
+                                           const std::vector<TDataInfo*>& entries) {
+    auto menu = std::make_unique<QMenu>(parent);
     menu->setObjectName(QStringLiteral("mnuEntry"));
-    const std::vector<TDataInfo*> entries = SelectedEntries(tree);
     for (const auto& item : MenuItems) {
         const bool removal =
             item.Action == EEntryAction::Trash || item.Action == EEntryAction::Delete;

@@ -54,6 +54,8 @@ public:
 
     /// The menu over the rows selected in `tree`; the caller owns it (tests read its items).
     std::unique_ptr<QMenu> MenuFor(QTreeView* tree);
+    /// The menu over `entries` (a view without rows, such as the treemap).
+    std::unique_ptr<QMenu> MenuFor(QWidget* parent, const std::vector<TDataInfo*>& entries);
     /// The entries of the selected rows in view order, or of the current row.
     static std::vector<TDataInfo*> SelectedEntries(const QTreeView* tree);
     void Run(EEntryAction action, const std::vector<TDataInfo*>& entries);

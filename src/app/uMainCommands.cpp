@@ -90,6 +90,7 @@ void TMainForm::FormShow() {
     FNavigation = std::make_unique<TNavigation>(*this, *BaseView);
     FTreemap = std::make_unique<TTreemapBinding>(*this, *BaseView);
     FEntryMenu = BindEntryMenu(*this, *BaseView); // its engine handlers are not set yet
+    FTreemap->UseEntryMenu(*FEntryMenu);
     FMemory->Restore();
     BaseView->SetReportHandler([this](TEntryListModel& rows) {
         TfmDetail detail(rows, *BaseView, this);

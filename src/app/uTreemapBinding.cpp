@@ -3,6 +3,7 @@
 #include "uBaseFunction.h"
 #include "uBaseView.h"
 #include "uCharts.h"
+#include "uEntryMenu.h"
 #include "uMain.h"
 #include "uTreemapPane.h"
 #include "uWindowMemory.h"
@@ -233,6 +234,16 @@ void TTreemapBinding::UpdateHighlight() {
         return;
     }
     FPane->SetHighlight({});
+}
+
+void TTreemapBinding::UseEntryMenu(TEntryMenu& menu) {
+    connect(this, &TTreemapBinding::ContextMenuRequested, &menu,
+            [this, &menu](const TDataInfo* entry, const QPoint& at) {
+                if (!entry)
+                    return;
+                const std::vector<TDataInfo*> entries{const_cast<TDataInfo*>(entry)};
+                menu.MenuFor(FPane, entries)->exec(at);
+            });
 }
 
 } // namespace quorvex

@@ -26,6 +26,8 @@ enum class EView;
 ///
 /// Made after TViewBinding (the views must have their models) and before
 /// TWindowMemory::Restore() (which restores the splitter and the two menu items).
+class TEntryMenu;
+
 class TTreemapBinding : public QObject {
     Q_OBJECT
 public:
@@ -38,6 +40,9 @@ public:
     void Stop();
     /// Draws the current folder again from the tree as it is now.
     void Invalidate();
+
+    /// Right-clicks on the treemap open `menu` (the lists' entry menu) over the entry there.
+    void UseEntryMenu(TEntryMenu& menu);
 
     TTreemapPane& Pane() { return *FPane; }
     QAction& ShowAction() { return *FShow; }

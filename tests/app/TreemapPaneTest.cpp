@@ -13,6 +13,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QChartView>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QPieSeries>
 #include <QPieSlice>
 #include <QSettings>
@@ -21,6 +24,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <QWindow>
 #include <functional>
@@ -61,6 +65,7 @@ private slots:
     void cleanup();
     void hoverShowsPathSizeAndShareInTheStatusBar();
     void aClickSelectsTheEntryInTheFolderTreeAndTheTotalList();
+    void aRightClickOpensTheEntryMenuOverThatEntry();
     void aDoubleClickZoomsIntoAFolderAndAltUpZoomsOut();
     void theListsSelectionIsOutlined();
     void aGroupRowLightsExactlyItsEntries_data();
@@ -184,6 +189,30 @@ void TreemapPaneTest::aClickSelectsTheEntryInTheFolderTreeAndTheTotalList() {
     }
     QTest::qWait(2 * TNavigation::TreeMoveDelayMs);
     QCOMPARE(Pane->Folder(), Entry(""));
+}
+
+void TreemapPaneTest::aRightClickOpensTheEntryMenuOverThatEntry() {
+    const QPoint at = FirstPixel(Pane->Picture(), TTreemapRender::TypeColour("pdf"));
+    QString copied;
+    QStringList items;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (const QAction* action : menu->actions())
+            if (!action->isSeparator())
+                items << action->objectName();
+        if (auto* copy = menu->findChild<QAction*>(QStringLiteral("actCopyPath")))
+            copy->trigger();
+        copied = QGuiApplication::clipboard()->text();
+        menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, Pane->mapToGlobal(at));
+    QApplication::sendEvent(Pane, &event);
+    QVERIFY2(items.contains(QStringLiteral("actOpen")) &&
+                 items.contains(QStringLiteral("actMoveToTrash")),
+             qPrintable(items.join(',')));
+    QCOMPARE(copied, QString::fromStdString(Tree.Str() + "/misc/d.pdf"));
 }
 
 void TreemapPaneTest::aDoubleClickZoomsIntoAFolderAndAltUpZoomsOut() {
