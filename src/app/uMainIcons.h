@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QIcon>
+#include <vector>
+
+namespace quorvex {
+
+// The main window's pictures: from the icon theme where a standard name means the same
+// picture, otherwise drawn by the program.
+
+/// 32 x 32 icons of the main window's tabs, in tab order.
+std::vector<QIcon> MakeTabIcons();
+/// 16 x 16 icons indexed by EGroupImage.
+std::vector<QIcon> MakeGroupIcons();
+/// The picture of the Open button: a folder with a magnifier.
+QIcon OpenButtonIcon();
+
+} // namespace quorvex
