@@ -13,7 +13,7 @@ namespace quorvex {
 
 class TDataInfo;
 
-/// The children of one entry, in the order in which the scanner found them. The entries are
+/// The children of one entry, in name order (NameLess of uFolderReader.h). The entries are
 /// owned by the engine's arena (they live exactly as long as the scan that made them); a list
 /// is a cheap view on one contiguous block.
 class TDataList {
@@ -119,6 +119,7 @@ private:
     friend class TFolderReader;
     friend class TParallelScanner;
     friend class TEntryArena;
+    friend class TTreeEdit;
     enum EGroupSlot : std::uint8_t { gsSize, gsCreate, gsAccess, gsWrite, gsNameLength };
     static constexpr std::uint8_t NoGroupStored = 0xFF;
 
