@@ -1,6 +1,7 @@
 #include "uMain.h"
 
 #include "UAbout.h"
+#include "uLiveTree.h"
 #include "uNavigation.h"
 #include "uShell.h"
 #include "uViewBinding.h"

@@ -4,6 +4,7 @@
 #include "uDetailVT.h"
 #include "uFunction.h"
 #include "uInputBlock.h"
+#include "uLiveTree.h"
 #include "uMain.h"
 #include "uNavigation.h"
 #include "uOption.h"
@@ -86,10 +87,16 @@ void TMainForm::FormShow() {
     FIcons = std::make_unique<TEntryIcons>();
     FBinding = std::make_unique<TViewBinding>(*this, *BaseView, *FIcons);
     FNavigation = std::make_unique<TNavigation>(*this, *BaseView);
+    FLive = std::make_unique<TLiveTree>(*this, *BaseView);
     FMemory->Restore();
     BaseView->SetReportHandler([this](TEntryListModel& rows) {
-        TfmDetail detail(rows, *BaseView, this);
-        detail.exec();
+        std::vector<const TDataInfo*> gone;
+        {
+            TfmDetail detail(rows, *BaseView, this);
+            detail.exec();
+            gone = detail.Removed();
+        }
+        EntriesRemoved(gone); // the report's rows are not read again
     });
 }
 
@@ -108,6 +115,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::FormClose() {
     if (FMemory && FBinding)
         FMemory->Save(); // before the views let go of their models and columns
+    FLive.reset();
     FNavigation.reset();
     FBinding.reset();
     delete BaseView;
@@ -139,31 +147,54 @@ private:
 };
 
 void TMainForm::OpenFolder(const std::string& path) {
+    const auto release = [this] {
+        BaseView->ClearViews();
+        ShowScanState(false);
+    };
+    const auto scan = [&](IScanObserver& observer) { BaseView->Scan(path, &observer); };
+    const auto draw = [&] {
+        BaseView->FillFolderTree();
+        BaseView->ShowFolderByPath(path);
+        ShowScanState(true);
+        if (FMemory)
+            FMemory->RememberFolder(QFile::decodeName(path.c_str()));
+    };
+    RunEngineJob(QStringLiteral("Get Files Size Info.."), release, scan, draw);
+}
+
+bool TMainForm::RunEngineJob(const QString& message, const std::function<void()>& release,
+                             const std::function<void(IScanObserver&)>& work,
+                             const std::function<void()>& refill) {
     if (!BaseView || FBusy)
-        return;
+        return false;
     const TBusy busy(*this);
-    TModalWait wait(QStringLiteral("Get Files Size Info.."));
+    TModalWait wait(message);
     if (FCloseRequested)
-        return;
-    BaseView->ClearViews();
-    ShowScanState(false);
+        return false;
+    release();
     FScanning = true;
     try {
-        RunScanInBackground([&](IScanObserver& observer) { BaseView->Scan(path, &observer); },
-                            WaitForm);
+        RunScanInBackground(work, WaitForm);
     } catch (...) {
         FScanning = false;
         throw;
     }
     FScanning = false;
     if (FCloseRequested) // nothing more to show
-        return;
+        return false;
     SetWaitMessage(QStringLiteral("Drawing Tree.."));
-    BaseView->FillFolderTree();
-    BaseView->ShowFolderByPath(path);
-    ShowScanState(true);
-    if (FMemory)
-        FMemory->RememberFolder(QFile::decodeName(path.c_str()));
+    refill();
+    return true;
+}
+
+void TMainForm::EntriesRemoved(const std::vector<const TDataInfo*>& gone) {
+    if (FLive)
+        FLive->EntriesRemoved(gone);
+}
+
+void TMainForm::RefreshFolder(TDataInfo* folder) {
+    if (FLive)
+        FLive->RefreshFolder(folder);
 }
 
 void TMainForm::ShowScanState(bool scanned) {

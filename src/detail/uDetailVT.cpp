@@ -171,6 +171,7 @@ void TfmDetail::Remove(ERemoval how) {
         if (LeftWith(FRows.EntryAt(row), gone))
             rows.push_back(row);
     FRows.RemoveRowsAt(std::move(rows));
+    FRemoved.insert(FRemoved.end(), gone.begin(), gone.end());
     if (!failures.empty())
         ReportFailures(how, failures);
 }

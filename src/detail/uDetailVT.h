@@ -42,6 +42,10 @@ public:
     QAction *ToolButton1 = nullptr, *ToolButton2 = nullptr, *ToolButton3 = nullptr,
             *ToolButton4 = nullptr;
 
+    /// The entries this window removed from the disk, for the caller to take out of the
+    /// results once the window is closed (the rows hold them until then).
+    const std::vector<const TDataInfo*>& Removed() const { return FRemoved; }
+
 public slots:
     void cbCheckClick();
     void ToolButton1Click();
@@ -66,6 +70,7 @@ private:
 
     TEntryListModel& FRows;
     const bool FReadOnly;
+    std::vector<const TDataInfo*> FRemoved;
 };
 
 } // namespace quorvex
