@@ -13,13 +13,18 @@
 
 namespace quorvex {
 
-TLiveTree::TLiveTree(TMainForm& form, TBaseView& view) : QObject(&form), FForm(form), FView(view) {
+TLiveTree::TLiveTree(TMainForm& form, TBaseView& view) : FForm(form), FView(view) {
     AddMenu();
+}
+
+TLiveTree::~TLiveTree() {
+    delete FMenu; // its action would call nothing once this is gone
 }
 
 void TLiveTree::AddMenu() {
     // Between File and Tools, where desktop programs keep their View menu.
     auto* menu = new QMenu(QStringLiteral("&View"), &FForm);
+    FMenu = menu;
     menu->setObjectName(QStringLiteral("View1"));
     QAction* before = nullptr;
     for (QAction* action : FForm.menuBar()->actions())
@@ -69,6 +74,7 @@ void TLiveTree::RefreshFolder(TDataInfo* folder) {
 // Every model that holds entries or sums lets go of them before the tree changes. Unlike
 // TBaseView::ClearViews this is no new scan: the history of folders shown stays.
 void TLiveTree::ReleaseEntries() {
+    emit TreeChanging();
     for (int i = 0; i < EntryViewCount; ++i)
         FView.EntryView(EView(i)).Clear();
     for (int i = 0; i < GroupViewCount; ++i)

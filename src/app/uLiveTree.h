@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <vector>
 
 class QAction;
+class QMenu;
 
 namespace quorvex {
 
@@ -21,6 +23,7 @@ class TLiveTree : public QObject {
     Q_OBJECT
 public:
     TLiveTree(TMainForm& form, TBaseView& view);
+    ~TLiveTree() override;
 
     /// Takes `gone` (entries the caller removed from the disk; entries below one of them
     /// may be listed too) out of the tree and refills the views. Every pointer to an entry
@@ -35,6 +38,12 @@ public:
 
     QAction* RefreshAction() const { return FRefresh; }
 
+signals:
+    /// The tree is about to change: whatever holds entries of it (a pane, a pending
+    /// tool tip) lets go of them now; the views are refilled afterwards as on a folder click
+    /// (TBaseView::ViewsRefreshed).
+    void TreeChanging();
+
 private:
     void AddMenu();
     void ReleaseEntries();
@@ -42,6 +51,7 @@ private:
 
     TMainForm& FForm;
     TBaseView& FView;
+    QPointer<QMenu> FMenu; // the form's, but it lives as long as this
     QAction* FRefresh = nullptr;
 };
 
