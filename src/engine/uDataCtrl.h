@@ -14,6 +14,8 @@
 
 namespace quorvex {
 
+class TSumsEdit;
+
 /// One range item of the configuration: a caption and an inclusive upper bound.
 struct TRangeItem {
     std::string Caption;
@@ -147,7 +149,8 @@ private:
     /// Scans below `top`, open as `fd` (taken over), with the configured threads.
     TScanOutcome ScanInto(TDataInfo& top, int fd, const std::string& path,
                           std::vector<TScanProblem>& problems, IScanObserver* observer);
-    void RemoveOne(TDataInfo& entry, std::int64_t nowMs);
+    /// True when the folder shown left with `entry`: its sums must be counted again.
+    bool RemoveOne(TDataInfo& entry, std::int64_t nowMs, TSumsEdit& sums);
     void ClearBelowRoot();
     void DropProblemsUnder(const std::vector<std::string>& paths);
     void Splice(TDataInfo& folder, const TDataInfo& standIn, std::uint64_t entries);

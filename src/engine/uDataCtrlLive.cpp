@@ -4,6 +4,7 @@
 #include "uDataCtrl.h"
 #include "uDescriptorLimit.h"
 #include "uFolderReader.h"
+#include "uSumsEdit.h"
 #include "uTreeEdit.h"
 
 #include <algorithm>
@@ -82,20 +83,38 @@ void TDataCtrl::RemoveEntries(std::vector<const TDataInfo*> gone) {
     // block, all of them above it and none of them still to be taken out.
     std::sort(outer.begin(), outer.end(), std::greater<>());
     const std::int64_t now = FNow();
+    TSumsEdit sums(*this);
+    bool recount = false;
     for (TDataInfo* entry : outer)
-        RemoveOne(*entry, now);
+        recount = RemoveOne(*entry, now, sums) || recount;
     DropProblemsUnder(paths);
-    SetCurrentRoot(FCurrentRoot);
+    if (recount)
+        SetCurrentRoot(FCurrentRoot);
+    else
+        sums.Finish();
 }
 
-void TDataCtrl::RemoveOne(TDataInfo& entry, std::int64_t nowMs) {
+bool TDataCtrl::RemoveOne(TDataInfo& entry, std::int64_t nowMs, TSumsEdit& sums) {
     TDataInfo& parent = *entry.Parent();
     const std::uint64_t size = entry.Size();
     FEntryCount -= 1 + TTreeEdit::Descendants(entry);
-    if (TTreeEdit::IsWithin(FCurrentRoot, &entry))
+    // The folder shown leaves: its parent is shown, with sums counted from scratch.
+    const bool shownLeaves = TTreeEdit::IsWithin(FCurrentRoot, &entry);
+    if (shownLeaves)
         FCurrentRoot = &parent;
+    // Below the folder shown: the sums lose the subtree, and the folders on the way change
+    // size (and maybe group).
+    const bool below = !shownLeaves && FCurrentRoot && TTreeEdit::IsWithin(&entry, FCurrentRoot);
+    if (below) {
+        sums.Chain(&parent, FCurrentRoot, -1);
+        sums.Count(entry, -1);
+        sums.Below(entry, -1);
+    }
     TTreeEdit::Unlink(entry, FCurrentRoot);
     AddUpwards(parent, -std::int64_t(size), nowMs);
+    if (below)
+        sums.Chain(&parent, FCurrentRoot, 1);
+    return shownLeaves;
 }
 
 void TDataCtrl::AddUpwards(TDataInfo& folder, std::int64_t delta, std::int64_t nowMs) {
@@ -153,13 +172,28 @@ TDataInfo* TDataCtrl::RefreshFolder(TDataInfo* folder, IScanObserver* observer) 
     TDataInfo* standIn = NewRoot(path); // its name is the full path, as the problems need
     std::vector<TScanProblem> found;
     const TScanOutcome outcome = ScanInto(*standIn, fd, path, found, observer);
+    // Nothing has changed before this point: a failing scan leaves the tree as it was.
+    const bool shownBelow =
+        FCurrentRoot && FCurrentRoot != folder && TTreeEdit::IsWithin(FCurrentRoot, folder);
+    const bool inside = FCurrentRoot && TTreeEdit::IsWithin(folder, FCurrentRoot);
+    TSumsEdit sums(*this);
+    if (inside) {
+        sums.Chain(folder, FCurrentRoot, -1);
+        sums.Below(*folder, -1);
+    }
     Splice(*folder, *standIn, outcome.Entries);
     if (!folder->IsScanRoot())
         TTreeEdit::SetFolderStat(*folder, st);
     ClassifyEntry(*folder);
     ReplaceProblems(path, std::move(found));
     FCancelled = FCancelled || !outcome.Completed;
-    SetCurrentRoot(FCurrentRoot);
+    if (inside) {
+        sums.Chain(folder, FCurrentRoot, 1);
+        sums.Below(*folder, 1);
+        sums.Finish();
+    } else if (shownBelow) {
+        SetCurrentRoot(FCurrentRoot); // found again in the new subtree
+    }
     return folder;
 }
 

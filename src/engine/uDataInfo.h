@@ -223,9 +223,15 @@ public:
         FTotalSize += size;
         ++FEntryCount;
     }
+    /// Takes back an Add of `size`, for an entry that left the sum's subtree.
+    void Remove(std::uint64_t size) {
+        FTotalSize -= size;
+        --FEntryCount;
+    }
     void Reset() { FTotalSize = FEntryCount = 0; }
 
 private:
+    friend class TSumList;
     std::string FGroupCaption;
     std::int32_t FGroupIndex;
     std::uint64_t FTotalSize = 0;
@@ -241,6 +247,9 @@ public:
     const TSumInfo& Items(std::size_t index) const;
     TSumInfo& Add(std::string caption, std::int32_t groupIndex);
     void Clear() { FItems.clear(); }
+    /// Removes the sums that count no entry; the others are numbered again by position,
+    /// as a list built from scratch numbers them.
+    void DropEmpty();
     /// First sum whose caption equals `caption` exactly (case-sensitive); nullptr if none.
     TSumInfo* FindByCaption(std::string_view caption);
 

@@ -302,17 +302,20 @@ void MainWindowLayoutTest::menusAndDirectMenuBarItems() {
     QStringList bar;
     for (const QAction* action : Form->menuBar()->actions())
         bar << action->text();
-    QCOMPARE(bar, (QStringList{"&File", "&Tools", "&Help", "&About"}));
+    QCOMPARE(bar, (QStringList{"&File", "&View", "&Tools", "&Help", "&About"}));
     const QList<QAction*> top = Form->menuBar()->actions();
-    QVERIFY(top[0]->menu() && top[1]->menu());
-    QVERIFY(!top[2]->menu() && !top[3]->menu());
+    QVERIFY(top[0]->menu() && top[1]->menu() && top[2]->menu());
+    QVERIFY(!top[3]->menu() && !top[4]->menu());
 
-    QStringList file, tools;
+    QStringList file, view, tools;
     for (const QAction* action : top[0]->menu()->actions())
         file << (action->isSeparator() ? QStringLiteral("-") : action->text());
     for (const QAction* action : top[1]->menu()->actions())
+        view << action->text() + " " + action->shortcut().toString();
+    for (const QAction* action : top[2]->menu()->actions())
         tools << action->text();
     QCOMPARE(file, (QStringList{"Open To Scan", "&Recent Folders", "-", "Exit"}));
+    QCOMPARE(view, (QStringList{"&Refresh F5"}));
     QCOMPARE(tools, (QStringList{"Options", "Generate Report"}));
 }
 
@@ -331,7 +334,7 @@ void MainWindowLayoutTest::aboutBoxOpensModallyFromTheMenuBar() {
         SaveGrab(about, QStringLiteral("about"));
         about->accept();
     });
-    QAction* aboutItem = Form->menuBar()->actions().at(3);
+    QAction* aboutItem = Form->findChild<QAction*>("m1");
     aboutItem->trigger(); // returns when the modal box is closed
     QCOMPARE(title, QStringLiteral("About Quorvex"));
     QCOMPARE(size, QSize(292, 152));

@@ -75,9 +75,14 @@ std::string SumFacts(TDataCtrl& ctrl) {
     for (TSumList* list : {&ctrl.FolderSizeSums(), &ctrl.FileSizeSums(), &ctrl.CreateTimeSums(),
                            &ctrl.AccessTimeSums(), &ctrl.WriteTimeSums(), &ctrl.NameLengthSums(),
                            &ctrl.FileTypeSums()}) {
+        std::vector<std::string> sums;
         for (const TSumInfo& sum : *list)
-            text += sum.GroupCaption() + "=" + std::to_string(sum.EntryCount()) + "/" +
-                    std::to_string(sum.TotalSize()) + " ";
+            sums.push_back(sum.GroupCaption() + "=" + std::to_string(sum.EntryCount()) + "/" +
+                           std::to_string(sum.TotalSize()) + " ");
+        if (list == &ctrl.FileTypeSums()) // live edits add a new type last
+            std::sort(sums.begin(), sums.end());
+        for (const std::string& sum : sums)
+            text += sum;
         text += "\n";
     }
     return text;

@@ -89,21 +89,24 @@ TEST_F(LiveTree, ChildrenComeInNameOrderForEveryThreadCount) {
 // ---- Removing what left the disk --------------------------------------------------------
 
 TEST_F(LiveTree, RemovedEntriesLeaveTotalsGroupsAndSumsAsAFreshScanHasThem) {
-    Scan({"a/x:1", "a/y:20000", "a/z/q:3", "b/only:7", "c/d/e/f:200000", "c/d/g:5", "c/h:1", "k:9",
-          "m/n/"});
+    Scan({"a/x.one:1", "a/y:20000", "a/z/q:3", "b/only:7", "c/d/e/f:200000", "c/d/g:5", "c/h:1",
+          "k.z:9", "m/n/"});
     // First siblings (the rest of the block moves), a last child (an empty folder stays), a
     // subtree given together with an entry inside it, and a file at the top.
-    Remove({"a/x", "b/only", "c/d", "c/d/e/f", "k"});
+    Remove({"a/x.one", "b/only", "c/d", "c/d/e/f", "k.z"});
     EXPECT_EQ(TreeFacts(Ctrl), Fresh());
     EXPECT_EQ(Find("b")->Children().Count(), 0u);
     EXPECT_EQ(Find("a/z/q")->Parent(), Find("a/z"));
 }
 
 TEST_F(LiveTree, ShownFolderStaysOrFallsBackToTheNearestSurvivor) {
-    Scan({"a/x:1", "a/z/q:3", "c/d/e/f:2", "c/g:1"});
+    Scan({"a/x:1", "a/z/q:3", "c/d/e/f.big:200000", "c/d/e/h:2", "c/g:1"});
     Ctrl.SetCurrentRoot(Find("a/z")); // moves down when a/x leaves
     Remove({"a/x"});
     EXPECT_EQ(Ctrl.CurrentRoot(), Find("a/z"));
+    EXPECT_EQ(TreeFacts(Ctrl), Fresh());
+    Ctrl.SetCurrentRoot(Find("c")); // the folders between lose size and group
+    Remove({"c/d/e/f.big"});
     EXPECT_EQ(TreeFacts(Ctrl), Fresh());
     Ctrl.SetCurrentRoot(Find("c/d/e"));
     Remove({"c/d"});
@@ -155,15 +158,15 @@ const TEdit Edits[] = {
     {"Add",
      {"sub/a:10", "sub/b:20", "other:5"},
      [](const fs::path& r) {
-         WriteTree(r, {"sub/c:30", "sub/new/d:4", "sub/new/e/"});
+         WriteTree(r, {"sub/c.new:30", "sub/new/d:4", "sub/new/e/"});
      },
      "sub"},
     {"Remove",
-     {"sub/a:10", "sub/deep/x/y:7", "sub/z:1", "other:5"},
-     [](const fs::path& r) { fs::remove_all(r / "sub/deep"), fs::remove(r / "sub/a"); },
+     {"sub/a.gone:10", "sub/deep/x/y:7", "sub/z:1", "other:5"},
+     [](const fs::path& r) { fs::remove_all(r / "sub/deep"), fs::remove(r / "sub/a.gone"); },
      "sub"},
     {"GrowAndShrink",
-     {"sub/a:10", "sub/b:20", "sub/in/c:3"},
+     {"sub/a:10", "sub/b:20", "sub/in/c:3", "up:1"},
      [](const fs::path& r) { Resize(r / "sub/a", 5000000), Resize(r / "sub/b", 0); },
      "sub"},
     {"FileBecomesFolder",
@@ -197,14 +200,15 @@ const TEdit Edits[] = {
      "sub"},
 };
 
+// Each edit with one and with three threads, the root shown or the refreshed folder itself.
 class RefreshTest : public LiveTree,
-                    public testing::WithParamInterface<std::tuple<std::size_t, int>> {};
+                    public testing::WithParamInterface<std::tuple<std::size_t, int, bool>> {};
 
 TEST_P(RefreshTest, EqualsAFreshScan) {
-    const auto [index, threads] = GetParam();
+    const auto [index, threads, showRefreshed] = GetParam();
     const TEdit& edit = Edits[index];
     Scan(edit.Before, threads);
-    Ctrl.SetCurrentRoot(Find(edit.Refreshed));
+    Ctrl.SetCurrentRoot(showRefreshed ? Find(edit.Refreshed) : Ctrl.Root());
     edit.Change(Dir.Path());
     EXPECT_EQ(Ctrl.RefreshFolder(Find(edit.Refreshed)), Find(edit.Refreshed));
     EXPECT_EQ(TreeFacts(Ctrl), Fresh());
@@ -212,10 +216,11 @@ TEST_P(RefreshTest, EqualsAFreshScan) {
 
 INSTANTIATE_TEST_SUITE_P(Edits, RefreshTest,
                          testing::Combine(testing::Range(std::size_t(0), std::size(Edits)),
-                                          testing::Values(1, 3)),
+                                          testing::Values(1, 3), testing::Bool()),
                          [](const auto& param) {
                              return std::string(Edits[std::get<0>(param.param)].Name) + "_" +
-                                    std::to_string(std::get<1>(param.param)) + "threads";
+                                    std::to_string(std::get<1>(param.param)) + "threads" +
+                                    (std::get<2>(param.param) ? "_shown" : "_rootShown");
                          });
 
 TEST_F(LiveTree, RefreshOfAVanishedFolderRemovesItAndShowsTheParent) {
