@@ -81,6 +81,8 @@ public:
     /// The keyboard's way between folders; null before the first show.
     TNavigation* Navigation() const { return FNavigation.get(); }
 
+    /// The live updates of the results (its TreeChanging signal); null before the first show.
+    TLiveTree* LiveTree() const { return FLive.get(); }
     /// For every window that removes entries from the disk: takes `gone` (entries below
     /// one of them may be listed too) out of the results and refills every view, on the
     /// folder shown when it survives. Pointers to entries are invalid afterwards.
