@@ -2,6 +2,7 @@
 
 #include "UAbout.h"
 #include "uEntryMenu.h"
+#include "uLiveTree.h"
 #include "uMainIcons.h"
 #include "uNavigation.h"
 #include "uShell.h"

@@ -26,8 +26,10 @@ class TBaseView;
 class TDataInfo;
 class TEntryIcons;
 class TEntryMenu;
+class TLiveTree;
 class TNavigation;
 class TTreemapBinding;
+class IScanObserver;
 class TViewBinding;
 class TWindowMemory;
 
@@ -88,6 +90,23 @@ public:
     TTreemapBinding* Treemap() const { return FTreemap.get(); }
     /// The context menu of the entry views; null before the first show.
     TEntryMenu* EntryMenu() const { return FEntryMenu.get(); }
+
+    /// The live updates of the results (its TreeChanging signal); null before the first show.
+    TLiveTree* LiveTree() const { return FLive.get(); }
+    /// For every window that removes entries from the disk: takes `gone` (entries below
+    /// one of them may be listed too) out of the results and refills every view, on the
+    /// folder shown when it survives. Pointers to entries are invalid afterwards.
+    void EntriesRemoved(const std::vector<const TDataInfo*>& gone);
+    /// Reads `folder` again behind the wait window and refills every view (Refresh, F5).
+    /// Pointers into the folder's subtree are invalid afterwards.
+    void RefreshFolder(TDataInfo* folder);
+    /// Runs `work` on a worker thread behind the wait window showing `message`, as a scan
+    /// runs: `release` first on this thread (every view lets go of the entries), `refill`
+    /// after. False when no command may run now, or when the window closes meanwhile (then
+    /// `refill` is not called). Throws what `work` throws.
+    bool RunEngineJob(const QString& message, const std::function<void()>& release,
+                      const std::function<void(IScanObserver&)>& work,
+                      const std::function<void()>& refill);
 
     std::vector<QIcon> ImageList1; ///< 32 x 32 icons of the pcTotal tabs, in tab order
     std::vector<QIcon> GroupImage; ///< 16 x 16 icons, indexed by EGroupImage
@@ -167,6 +186,7 @@ private:
     std::unique_ptr<TNavigation> FNavigation;
     std::unique_ptr<TTreemapBinding> FTreemap;
     std::unique_ptr<TEntryMenu> FEntryMenu;
+    std::unique_ptr<TLiveTree> FLive;
     std::unique_ptr<TWindowMemory> FMemory;
 };
 

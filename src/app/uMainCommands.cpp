@@ -5,6 +5,7 @@
 #include "uEntryMenu.h"
 #include "uFunction.h"
 #include "uInputBlock.h"
+#include "uLiveTree.h"
 #include "uMain.h"
 #include "uNavigation.h"
 #include "uOption.h"
@@ -57,6 +58,15 @@ bool OfferDefaultConfig(QWidget* owner, const std::filesystem::path& file, const
     return true;
 }
 
+// Removal and refresh from the context menus change the tree: the treemap lets go of it first.
+void JoinLiveTree(TMainForm& form, TLiveTree& live, TEntryMenu& menu, TTreemapBinding& treemap) {
+    menu.Handlers.EntriesRemoved = [&form](const std::vector<const TDataInfo*>& gone) {
+        form.EntriesRemoved(gone);
+    };
+    menu.Handlers.RefreshFolder = [&form](TDataInfo* folder) { form.RefreshFolder(folder); };
+    QObject::connect(&live, &TLiveTree::TreeChanging, &treemap, &TTreemapBinding::Stop);
+}
+
 } // namespace
 
 TBaseView* CreateViewController(QWidget* owner, const std::filesystem::path& configFile) {
@@ -89,13 +99,22 @@ void TMainForm::FormShow() {
     FBinding = std::make_unique<TViewBinding>(*this, *BaseView, *FIcons);
     FNavigation = std::make_unique<TNavigation>(*this, *BaseView);
     FTreemap = std::make_unique<TTreemapBinding>(*this, *BaseView);
-    FEntryMenu = BindEntryMenu(*this, *BaseView); // its engine handlers are not set yet
+    FEntryMenu = BindEntryMenu(*this, *BaseView);
     FTreemap->UseEntryMenu(*FEntryMenu);
+    FLive = std::make_unique<TLiveTree>(*this, *BaseView);
+    JoinLiveTree(*this, *FLive, *FEntryMenu, *FTreemap);
     FMemory->Restore();
     BaseView->SetReportHandler([this](TEntryListModel& rows) {
-        TfmDetail detail(rows, *BaseView, this);
-        detail.Menu->ShareHandlers(*FEntryMenu);
-        detail.exec();
+        std::vector<const TDataInfo*> gone;
+        {
+            TfmDetail detail(rows, *BaseView, this);
+            // Its rows point into the tree: what it removed leaves the results once it closes,
+            // and it refreshes nothing meanwhile.
+            detail.Menu->ShowInTree = FEntryMenu->ShowInTree;
+            detail.exec();
+            gone = detail.Removed();
+        }
+        EntriesRemoved(gone); // the report's rows are not read again
     });
 }
 
@@ -114,6 +133,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::FormClose() {
     if (FMemory && FBinding)
         FMemory->Save(); // before the views let go of their models and columns
+    FLive.reset();
     FTreemap.reset();
     FEntryMenu.reset();
     FNavigation.reset();
@@ -147,31 +167,54 @@ private:
 };
 
 void TMainForm::OpenFolder(const std::string& path) {
+    const auto release = [this] {
+        BaseView->ClearViews();
+        ShowScanState(false);
+    };
+    const auto scan = [&](IScanObserver& observer) { BaseView->Scan(path, &observer); };
+    const auto draw = [&] {
+        BaseView->FillFolderTree();
+        BaseView->ShowFolderByPath(path);
+        ShowScanState(true);
+        if (FMemory)
+            FMemory->RememberFolder(QFile::decodeName(path.c_str()));
+    };
+    RunEngineJob(QStringLiteral("Get Files Size Info.."), release, scan, draw);
+}
+
+bool TMainForm::RunEngineJob(const QString& message, const std::function<void()>& release,
+                             const std::function<void(IScanObserver&)>& work,
+                             const std::function<void()>& refill) {
     if (!BaseView || FBusy)
-        return;
+        return false;
     const TBusy busy(*this);
-    TModalWait wait(QStringLiteral("Get Files Size Info.."));
+    TModalWait wait(message);
     if (FCloseRequested)
-        return;
-    BaseView->ClearViews();
-    ShowScanState(false);
+        return false;
+    release();
     FScanning = true;
     try {
-        RunScanInBackground([&](IScanObserver& observer) { BaseView->Scan(path, &observer); },
-                            WaitForm);
+        RunScanInBackground(work, WaitForm);
     } catch (...) {
         FScanning = false;
         throw;
     }
     FScanning = false;
     if (FCloseRequested) // nothing more to show
-        return;
+        return false;
     SetWaitMessage(QStringLiteral("Drawing Tree.."));
-    BaseView->FillFolderTree();
-    BaseView->ShowFolderByPath(path);
-    ShowScanState(true);
-    if (FMemory)
-        FMemory->RememberFolder(QFile::decodeName(path.c_str()));
+    refill();
+    return true;
+}
+
+void TMainForm::EntriesRemoved(const std::vector<const TDataInfo*>& gone) {
+    if (FLive)
+        FLive->EntriesRemoved(gone);
+}
+
+void TMainForm::RefreshFolder(TDataInfo* folder) {
+    if (FLive)
+        FLive->RefreshFolder(folder);
 }
 
 void TMainForm::ShowScanState(bool scanned) {

@@ -6,6 +6,7 @@
 #include "uEntryMenu.h"
 #include "uMain.h"
 #include "uTreemapPane.h"
+#include "uViewBinding.h"
 #include "uWindowMemory.h"
 
 #include <QAction>
@@ -99,11 +100,7 @@ void TTreemapBinding::SetupPane() {
 }
 
 void TTreemapBinding::SetupMenu() {
-    QMenuBar* bar = FForm.menuBar();
-    auto* menu = new QMenu(QStringLiteral("&View"), bar);
-    menu->setObjectName(QStringLiteral("View1"));
-    auto* tools = FForm.findChild<QMenu*>(QStringLiteral("Tools1"));
-    bar->insertMenu(tools ? tools->menuAction() : nullptr, menu);
+    QMenu* menu = ViewMenu(FForm);
     FShow = NewToggle(menu, QStringLiteral("&Treemap"), "Treemap1", true);
     FShow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     FShow->setShortcutContext(Qt::WindowShortcut);

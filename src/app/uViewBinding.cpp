@@ -11,6 +11,8 @@
 #include <QChartView>
 #include <QColor>
 #include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTreeView>
 #include <tuple>
 
@@ -165,6 +167,17 @@ void TViewBinding::ShowSummary() {
     FForm.lblTypeQty->setText(s.TypeQty);
     FForm.lblNotScannedQty->setText(s.NotScannedQty);
     FForm.lbPath->setText(s.FolderPath);
+}
+
+QMenu* ViewMenu(TMainForm& form) {
+    if (auto* menu = form.findChild<QMenu*>(QStringLiteral("View1")))
+        return menu;
+    QMenuBar* bar = form.menuBar();
+    auto* menu = new QMenu(QStringLiteral("&View"), bar);
+    menu->setObjectName(QStringLiteral("View1"));
+    auto* tools = form.findChild<QMenu*>(QStringLiteral("Tools1"));
+    bar->insertMenu(tools ? tools->menuAction() : nullptr, menu);
+    return menu;
 }
 
 } // namespace quorvex

@@ -8,6 +8,8 @@
 class QChartView;
 class QTreeView;
 
+class QMenu;
+
 namespace quorvex {
 
 class TEntryIcons;
@@ -24,6 +26,10 @@ void BindEntryView(QTreeView* tree, TEntryModel& model, TBaseView& view);
 /// The context menu of the main window's entry views: the folder tree (no double-click
 /// there: a click shows a folder already), the nested list and the four flat lists.
 std::unique_ptr<TEntryMenu> BindEntryMenu(TMainForm& form, TBaseView& view);
+
+/// The main window's View menu, between File and Tools, made by the first unit that adds
+/// to it.
+QMenu* ViewMenu(TMainForm& form);
 
 /// Joins the main window's views, charts and summary labels to the view controller: every
 /// model in its view, header clicks and double-clicks to the controller's handlers, charts

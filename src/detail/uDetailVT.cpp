@@ -232,6 +232,7 @@ void TfmDetail::DropRowsOf(const std::vector<const TDataInfo*>& gone) {
         if (LeftWith(FRows.EntryAt(row), gone))
             rows.push_back(row);
     FRows.RemoveRowsAt(std::move(rows));
+    FRemoved.insert(FRemoved.end(), gone.begin(), gone.end());
 }
 
 // Every export asks for its file itself, writes behind the wait window and reports its own

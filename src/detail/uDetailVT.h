@@ -50,6 +50,10 @@ public:
     QAction *ToolButton1 = nullptr, *ToolButton2 = nullptr, *ToolButton3 = nullptr,
             *ToolButton4 = nullptr;
 
+    /// The entries this window removed from the disk, for the caller to take out of the
+    /// results once the window is closed (the rows hold them until then).
+    const std::vector<const TDataInfo*>& Removed() const { return FRemoved; }
+
 public slots:
     void cbCheckClick();
     void ToolButton1Click();
@@ -78,6 +82,7 @@ private:
     std::uint64_t FRowBytes = 0; // of every row, each byte once
     bool FRowsChanged = true;    // FRowBytes is to be counted again
     QTimer* FCounting = nullptr; // one count for a burst of check changes
+    std::vector<const TDataInfo*> FRemoved;
 };
 
 } // namespace quorvex

@@ -92,22 +92,29 @@ void TDataCtrl::Scan(const std::string& path, IScanObserver* observer) {
         const int error = errno;
         throw std::system_error(error, std::generic_category(), "Cannot read the folder " + path);
     }
+    const TScanOutcome outcome = ScanInto(*FRoot, fd, path, FProblems, observer);
+    FCancelled = !outcome.Completed;
+    FEntryCount += outcome.Entries;
+}
+
+TDataCtrl::TScanOutcome TDataCtrl::ScanInto(TDataInfo& top, int fd, const std::string& path,
+                                            std::vector<TScanProblem>& problems,
+                                            IScanObserver* observer) {
     const int threads = ScanThreads();
     const std::size_t free = FreeDescriptors();
     if (threads == 1) {
-        TFolderScanner scanner(*this, FArena, FProblems, observer,
+        TFolderScanner scanner(*this, FArena, problems, observer,
                                PlanDescriptors(free, 1, 1).KeptFolders);
-        FCancelled = !scanner.Run(*FRoot, fd, path);
-        FEntryCount += scanner.Entries();
-        return;
+        const bool completed = scanner.Run(top, fd, path);
+        return {completed, scanner.Entries()};
     }
     const int processors = std::max(1, int(std::thread::hardware_concurrency()));
     const TDescriptorPlan plan = PlanDescriptors(free, threads ? threads : processors,
                                                  threads ? threads : DefaultScanThreads());
-    TParallelScanner scanner(*this, FArena, FProblems, observer, plan.Threads, plan.MaxThreads,
+    TParallelScanner scanner(*this, FArena, problems, observer, plan.Threads, plan.MaxThreads,
                              plan.KeptFolders);
-    FCancelled = !scanner.Run(*FRoot, fd, path);
-    FEntryCount += scanner.Entries();
+    const bool completed = scanner.Run(top, fd, path);
+    return {completed, scanner.Entries()};
 }
 
 int TDataCtrl::DefaultScanThreads() {

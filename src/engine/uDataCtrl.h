@@ -14,6 +14,8 @@
 
 namespace quorvex {
 
+class TSumsEdit;
+
 /// One range item of the configuration: a caption and an inclusive upper bound.
 struct TRangeItem {
     std::string Caption;
@@ -67,6 +69,26 @@ public:
     /// The most threads the default uses.
     static int DefaultScanThreads();
 
+    // ---- Live edits: what changed on disk since the scan -----------------------------------
+    /// Takes the entries of `gone`, which left the disk, out of the tree with their subtrees:
+    /// sizes up to the root, the groups of the folders above, EntryCount, Problems() and the
+    /// sums follow. Entries below another entry of `gone` may be given too; the scan root
+    /// cannot leave, given it loses its children. CurrentRoot() stays, or becomes the
+    /// nearest folder above it that stays. Every other pointer to an entry taken before
+    /// (and every TDataList) is invalid afterwards, since later siblings move down in their
+    /// block: callers refill their views from Root() and CurrentRoot().
+    void RemoveEntries(std::vector<const TDataInfo*> gone);
+    /// Reads the subtree of `folder` again, with the scan's reading code and `observer` as a
+    /// scan has, and puts it in place of the old one: the folder's own size, times and
+    /// not-scanned state, sizes and groups up to the root, Problems() of the subtree (in the
+    /// place of the old ones, at the end when there were none), EntryCount and the sums.
+    /// A folder that is no longer there leaves the tree as with RemoveEntries. Returns the
+    /// folder, or the folder above it when it left; pointers into the old subtree are
+    /// invalid afterwards (others stay valid unless it left). A folder on another volume
+    /// stays unread. Throws std::system_error when the folder cannot be opened for another
+    /// reason, and passes on a scanning thread's failure; the tree is then unchanged.
+    TDataInfo* RefreshFolder(TDataInfo* folder, IScanObserver* observer = nullptr);
+
     TDataInfo* Root() const { return FRoot; }
     TDataInfo* CurrentRoot() const { return FCurrentRoot; }
 
@@ -117,8 +139,23 @@ public:
     const TReadHook& ReadHook() const { return FReadHook; }
 
 private:
+    struct TScanOutcome {
+        bool Completed;
+        std::uint64_t Entries;
+    };
+
     void Forget();
     void Scan(const std::string& path, IScanObserver* observer);
+    /// Scans below `top`, open as `fd` (taken over), with the configured threads.
+    TScanOutcome ScanInto(TDataInfo& top, int fd, const std::string& path,
+                          std::vector<TScanProblem>& problems, IScanObserver* observer);
+    /// True when the folder shown left with `entry`: its sums must be counted again.
+    bool RemoveOne(TDataInfo& entry, std::int64_t nowMs, TSumsEdit& sums);
+    void ClearBelowRoot();
+    void DropProblemsUnder(const std::vector<std::string>& paths);
+    void Splice(TDataInfo& folder, const TDataInfo& standIn, std::uint64_t entries);
+    void AddUpwards(TDataInfo& folder, std::int64_t delta, std::int64_t nowMs);
+    void ReplaceProblems(const std::string& path, std::vector<TScanProblem> found);
     TDataInfo* NewRoot(const std::string& path);
     std::int32_t AgeGroup(bool hasTime, std::int64_t seconds, std::int64_t nowMs) const;
 

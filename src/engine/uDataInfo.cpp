@@ -153,6 +153,12 @@ TSumInfo& TSumList::Add(std::string caption, std::int32_t groupIndex) {
     return FItems.emplace_back(std::move(caption), groupIndex);
 }
 
+void TSumList::DropEmpty() {
+    std::erase_if(FItems, [](const TSumInfo& sum) { return sum.EntryCount() == 0; });
+    for (std::size_t i = 0; i < FItems.size(); ++i)
+        FItems[i].FGroupIndex = std::int32_t(i);
+}
+
 TSumInfo* TSumList::FindByCaption(std::string_view caption) {
     for (TSumInfo& sum : FItems)
         if (sum.GroupCaption() == caption)

@@ -13,7 +13,7 @@ namespace quorvex {
 
 class TDataInfo;
 
-/// The children of one entry, in the order in which the scanner found them. The entries are
+/// The children of one entry, in name order (NameLess of uFolderReader.h). The entries are
 /// owned by the engine's arena (they live exactly as long as the scan that made them); a list
 /// is a cheap view on one contiguous block.
 class TDataList {
@@ -119,6 +119,7 @@ private:
     friend class TFolderReader;
     friend class TParallelScanner;
     friend class TEntryArena;
+    friend class TTreeEdit;
     enum EGroupSlot : std::uint8_t { gsSize, gsCreate, gsAccess, gsWrite, gsNameLength };
     static constexpr std::uint8_t NoGroupStored = 0xFF;
 
@@ -222,9 +223,15 @@ public:
         FTotalSize += size;
         ++FEntryCount;
     }
+    /// Takes back an Add of `size`, for an entry that left the sum's subtree.
+    void Remove(std::uint64_t size) {
+        FTotalSize -= size;
+        --FEntryCount;
+    }
     void Reset() { FTotalSize = FEntryCount = 0; }
 
 private:
+    friend class TSumList;
     std::string FGroupCaption;
     std::int32_t FGroupIndex;
     std::uint64_t FTotalSize = 0;
@@ -240,6 +247,9 @@ public:
     const TSumInfo& Items(std::size_t index) const;
     TSumInfo& Add(std::string caption, std::int32_t groupIndex);
     void Clear() { FItems.clear(); }
+    /// Removes the sums that count no entry; the others are numbered again by position,
+    /// as a list built from scratch numbers them.
+    void DropEmpty();
     /// First sum whose caption equals `caption` exactly (case-sensitive); nullptr if none.
     TSumInfo* FindByCaption(std::string_view caption);
 

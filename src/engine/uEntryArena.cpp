@@ -119,4 +119,8 @@ std::uint32_t TEntryArena::BlockCount(const TDataInfo* first) {
     return count;
 }
 
+void TEntryArena::SetBlockCount(TDataInfo* first, std::uint32_t count) {
+    std::memcpy(reinterpret_cast<std::byte*>(first) - HeaderBytes, &count, sizeof count);
+}
+
 } // namespace quorvex

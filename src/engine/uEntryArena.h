@@ -71,6 +71,8 @@ public:
 
     /// The count a block's header holds, for the first entry of the block.
     static std::uint32_t BlockCount(const TDataInfo* first);
+    /// Lowers that count when entries leave the end of the block; the block keeps its room.
+    static void SetBlockCount(TDataInfo* first, std::uint32_t count);
 
 private:
     // Small, so that a thread's unused rest is small; taking one costs a lock.

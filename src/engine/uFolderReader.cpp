@@ -130,9 +130,32 @@ void TFolderReader::Examine(const char* name) {
     FItems.push_back(item);
 }
 
-TDataInfo* TFolderReader::Store(TEntryArena& arena, TDataInfo& folder) const {
+bool NameLess(std::string_view a, std::string_view b) {
+    const auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : int(c); };
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const int x = fold((unsigned char)a[i]), y = fold((unsigned char)b[i]);
+        if (x != y)
+            return x < y;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return a < b; // equal when folded: upper case first, as the raw bytes order them
+}
+
+void TFolderReader::SortByName() {
+    // The names stay where they are; only the items move, before any entry exists, so no
+    // distance ever needs fixing.
+    const char* names = FNames.data();
+    std::sort(FItems.begin(), FItems.end(), [names](const TListedItem& a, const TListedItem& b) {
+        return NameLess({names + a.NameOffset, a.NameLength}, {names + b.NameOffset, b.NameLength});
+    });
+}
+
+TDataInfo* TFolderReader::Store(TEntryArena& arena, TDataInfo& folder) {
     if (FItems.empty())
         return nullptr; // an empty folder keeps no block (memcpy must not see a null pointer)
+    SortByName();
     char* names = nullptr;
     TDataInfo* block = arena.AllocateBlock(FItems.size(), FNames.size(), &names);
     std::memcpy(names, FNames.data(), FNames.size());

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct statx;
@@ -50,13 +51,15 @@ public:
     /// True when an item could not be examined for lack of permission.
     bool Denied() const { return FDenied; }
 
-    /// Makes the items read so far the children of `folder`: one block of `arena`, in
-    /// listing order, with names, sizes and times (no groups yet). Returns the first child;
-    /// nullptr when there is none.
-    TDataInfo* Store(TEntryArena& arena, TDataInfo& folder) const;
+    /// Makes the items read so far the children of `folder`: one block of `arena`, in name
+    /// order (NameLess), with names, sizes and times (no groups yet). Items() is in that
+    /// order afterwards, item i being block entry i. Returns the first child; nullptr when
+    /// there is none.
+    TDataInfo* Store(TEntryArena& arena, TDataInfo& folder);
 
 private:
     bool Fill();
+    void SortByName();
     void Examine(const char* name);
 
     int FFd = -1;
@@ -73,6 +76,11 @@ private:
 /// file system keeps one (HasBirthTime), else the earlier of change and write time.
 std::int64_t CreateSeconds(const struct statx& st);
 bool HasBirthTime(const struct statx& st);
+
+/// The order of a folder's children: bytes compared with ASCII letters folded to lower case,
+/// the raw bytes breaking ties, so "a" < "B" < "b" < "c" and the order never depends on the
+/// locale, the kernel's listing or the number of scanning threads.
+bool NameLess(std::string_view a, std::string_view b);
 
 /// The problem a failing call's errno stands for.
 EScanProblem ProblemOfError(int error);

@@ -19,7 +19,7 @@ class TEntryArena;
 class TVolumeGuard;
 
 /// Scans one folder tree with several threads, each listing whole folders and examining
-/// their items. It builds the tree TFolderScanner builds: children in listing order, the
+/// their items. It builds the tree TFolderScanner builds: children in name order, the
 /// same sizes, times, totals and groups, every entry classified once its subtree is complete,
 /// and the problems in the order a one-thread scan meets them. Folders are handed out from one
 /// shared stack, deepest first, so few descriptors stay open; each thread allocates its

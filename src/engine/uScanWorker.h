@@ -14,7 +14,8 @@
 
 namespace quorvex {
 
-/// A problem with the folder whose listing order places it in a one-thread scan.
+/// A problem with the folder whose place among its siblings orders it as a one-thread scan
+/// does.
 struct TParallelScanner::TFound {
     const TDataInfo* Entry;
     const TDataInfo* Anchor;

@@ -49,6 +49,66 @@ std::string ScanReport(const std::string& root, int threads) {
     return text + "total " + ctrl.Root()->FileSize() + "\n";
 }
 
+namespace {
+
+std::string Relative(const TDataInfo& e, std::size_t prefix) {
+    return e.FullPath().substr(prefix) + (e.IsFolder() ? "/" : "");
+}
+
+std::string FactLine(const TDataInfo& e, std::size_t prefix) {
+    std::string line = Relative(e, prefix) + " " + std::to_string(e.Size()) + " groups ";
+    for (const std::int32_t g :
+         {e.SizeGroup(), e.CreateGroup(), e.AccessGroup(), e.WriteGroup(), e.NameLengthGroup()})
+        line += std::to_string(g) + ",";
+    line += " children " + std::to_string(e.Children().Count());
+    std::uint32_t row = 0;
+    for (const TDataInfo& child : e.Children())
+        if (child.Parent() != &e || child.Row() != row++)
+            line += " broken link to " + child.FileName();
+    if (e.NotScanned())
+        line += std::string(" [") + ScanProblemText(e.ScanProblem()) + "]";
+    return line + "\n";
+}
+
+std::string SumFacts(TDataCtrl& ctrl) {
+    std::string text;
+    for (TSumList* list : {&ctrl.FolderSizeSums(), &ctrl.FileSizeSums(), &ctrl.CreateTimeSums(),
+                           &ctrl.AccessTimeSums(), &ctrl.WriteTimeSums(), &ctrl.NameLengthSums(),
+                           &ctrl.FileTypeSums()}) {
+        std::vector<std::string> sums;
+        for (const TSumInfo& sum : *list)
+            sums.push_back(sum.GroupCaption() + "=" + std::to_string(sum.EntryCount()) + "/" +
+                           std::to_string(sum.TotalSize()) + " ");
+        if (list == &ctrl.FileTypeSums()) // live edits add a new type last
+            std::sort(sums.begin(), sums.end());
+        for (const std::string& sum : sums)
+            text += sum;
+        text += "\n";
+    }
+    return text;
+}
+
+} // namespace
+
+std::string TreeFacts(TDataCtrl& ctrl) {
+    TDataInfo* root = ctrl.Root();
+    if (!root)
+        return "no tree\n";
+    const std::size_t prefix = root->FullPath().size();
+    std::string text;
+    for (TDataInfo* e = root; e; e = NextInPreOrder(e, root))
+        text += FactLine(*e, prefix);
+    text += "entries " + std::to_string(ctrl.EntryCount()) + "\n";
+    std::set<std::string> problems;
+    for (const TScanProblem& p : ctrl.Problems())
+        problems.insert("problem " + p.Path.substr(prefix) + " " + ScanProblemText(p.Reason));
+    for (const std::string& problem : problems)
+        text += problem + "\n";
+    if (ctrl.CurrentRoot())
+        text += "current " + Relative(*ctrl.CurrentRoot(), prefix) + "\n";
+    return text + SumFacts(ctrl);
+}
+
 TGroupRanges DefaultRanges() {
     TGroupRanges r;
     r.Age = {

@@ -19,6 +19,13 @@ bool TotalsConsistent(const TDataInfo& root);
 /// "total <bytes>". For scans in forked children, which report back as text.
 std::string ScanReport(const std::string& root, int threads);
 
+/// What two engines must agree on to hold the same tree: every entry in pre-order (children
+/// in their order) relative to the root with kind, size, groups, not-scanned state and child
+/// count; EntryCount; the problems, sorted; the current folder and every sum over it (the
+/// types in caption order: a live edit adds a new type after the others). Times
+/// are left out (listing a folder may change its access time). Compare two of these texts.
+std::string TreeFacts(TDataCtrl& ctrl);
+
 /// Groups of the default configuration.
 TGroupRanges DefaultRanges();
 

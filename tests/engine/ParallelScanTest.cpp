@@ -44,7 +44,7 @@ std::string EntryLine(const TDataInfo& e, std::size_t prefix) {
     return line;
 }
 
-/// Everything a scan produced, in tree order (children in listing order), then the problems
+/// Everything a scan produced, in tree order (children in their order), then the problems
 /// in their order.
 std::string Snapshot(const TDataCtrl& ctrl) {
     TDataInfo* root = ctrl.Root();

@@ -52,7 +52,7 @@ TEST_F(ScanTest, FolderTotalsAddUpEverythingBelow) {
     EXPECT_EQ(Ctrl.EntryCount(), 8u);
 }
 
-TEST_F(ScanTest, ChildrenKeepTheListingOrderAndKnowTheirRow) {
+TEST_F(ScanTest, ChildrenKnowTheirRowAndParent) {
     Scan({"x:1", "y:2", "z/", "w:3"});
     const TDataList children = Ctrl.Root()->Children();
     ASSERT_EQ(children.Count(), 4u);

@@ -1,0 +1,94 @@
+#include "uLiveTree.h"
+
+#include "uBaseView.h"
+#include "uMain.h"
+#include "uViewBinding.h"
+#include "uWaitForm.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTreeView>
+#include <exception>
+#include <system_error>
+
+namespace quorvex {
+
+TLiveTree::TLiveTree(TMainForm& form, TBaseView& view) : FForm(form), FView(view) {
+    AddMenu();
+}
+
+TLiveTree::~TLiveTree() {
+    delete FRefresh; // it would call nothing once this is gone
+    delete FSeparator;
+}
+
+void TLiveTree::AddMenu() {
+    QMenu* menu = ViewMenu(FForm);
+    if (!menu->isEmpty())
+        FSeparator = menu->addSeparator();
+    FRefresh = menu->addAction(QStringLiteral("&Refresh"));
+    FRefresh->setObjectName(QStringLiteral("Refresh1"));
+    FRefresh->setShortcut(QKeySequence(Qt::Key_F5));
+    FForm.addAction(FRefresh); // F5 works with the menu closed
+    connect(FRefresh, &QAction::triggered, this, &TLiveTree::RefreshShownFolder);
+}
+
+void TLiveTree::EntriesRemoved(const std::vector<const TDataInfo*>& gone) {
+    if (gone.empty() || !FView.FDataCtrl().Root())
+        return;
+    TWaitScope wait(QStringLiteral("Drawing Tree.."));
+    ReleaseEntries();
+    FView.FDataCtrl().RemoveEntries(gone);
+    Refill();
+}
+
+void TLiveTree::RefreshShownFolder() {
+    RefreshFolder(FView.FDataCtrl().CurrentRoot());
+}
+
+void TLiveTree::RefreshFolder(TDataInfo* folder) {
+    TDataCtrl& engine = FView.FDataCtrl();
+    if (!folder || !engine.Root())
+        return;
+    std::exception_ptr failure;
+    const auto read = [&](IScanObserver& observer) {
+        try {
+            engine.RefreshFolder(folder, &observer);
+        } catch (const std::exception&) {
+            // The tree is unchanged: the views are refilled first, then the failure shown.
+            failure = std::current_exception();
+        }
+    };
+    FForm.RunEngineJob(
+        QStringLiteral("Get Files Size Info.."), [this] { ReleaseEntries(); }, read,
+        [this] { Refill(); });
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+// Every model that holds entries or sums lets go of them before the tree changes. Unlike
+// TBaseView::ClearViews this is no new scan: the history of folders shown stays.
+void TLiveTree::ReleaseEntries() {
+    emit TreeChanging();
+    for (int i = 0; i < EntryViewCount; ++i)
+        FView.EntryView(EView(i)).Clear();
+    for (int i = 0; i < GroupViewCount; ++i)
+        FView.GroupView(EView(EntryViewCount + i)).Clear();
+    FView.VTFolderNotScanned().Clear();
+}
+
+void TLiveTree::Refill() {
+    TDataInfo* shown = FView.FDataCtrl().CurrentRoot();
+    FView.FillFolderTree();
+    FView.ShowFolder(shown);
+    FForm.ShowScanState(true);
+    // The folder tree follows the folder shown, as after a move with the keyboard.
+    const QModelIndex index = FView.VTLeft().IndexOf(shown);
+    if (index.isValid()) {
+        FForm.VTLeft->setCurrentIndex(index);
+        FForm.VTLeft->scrollTo(index);
+    }
+}
+
+} // namespace quorvex
