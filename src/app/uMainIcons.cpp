@@ -9,16 +9,6 @@
 
 namespace quorvex {
 
-namespace {
-
-const QColor ChartBlue(0, 128, 255);
-
-// ---- Drawn icons -----------------------------------------------------------------------------
-// Every icon is drawn on a 32-unit canvas and rendered at 16 and 32 pixels, so the program
-// needs no image files and the pictures are our own.
-
-using TDrawFn = void (*)(QPainter&);
-
 QPixmap RenderIcon(TDrawFn draw, int size) {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
@@ -35,6 +25,14 @@ QIcon DrawnIcon(TDrawFn draw) {
         icon.addPixmap(RenderIcon(draw, size));
     return icon;
 }
+
+namespace {
+
+const QColor ChartBlue(0, 128, 255);
+
+// ---- Drawn icons -----------------------------------------------------------------------------
+// Every icon is drawn on a 32-unit canvas and rendered at 16 and 32 pixels, so the program
+// needs no image files and the pictures are our own.
 
 void PaintFolder(QPainter& p, bool empty) {
     const QColor edge(176, 124, 20);

@@ -3,7 +3,17 @@
 #include <QIcon>
 #include <vector>
 
+class QPainter;
+class QPixmap;
+
 namespace quorvex {
+
+/// Draws a picture on a 32-unit canvas: the program's own icons need no image files.
+using TDrawFn = void (*)(QPainter&);
+/// The picture at `size` x `size` pixels.
+QPixmap RenderIcon(TDrawFn draw, int size);
+/// The picture at 16, 24 and 32 pixels.
+QIcon DrawnIcon(TDrawFn draw);
 
 // The main window's pictures: from the icon theme where a standard name means the same
 // picture, otherwise drawn by the program.

@@ -1,28 +1,13 @@
 #include "uOptionIcons.h"
 
+#include "uMainIcons.h"
+
 #include <QPainter>
 #include <QPixmap>
 
 namespace quorvex {
 
 namespace {
-
-// Every picture is drawn on a 32-unit canvas, so the program needs no image files.
-using TDrawFn = void (*)(QPainter&);
-
-QIcon DrawnIcon(TDrawFn draw) {
-    QIcon icon;
-    for (int size : {16, 32}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter p(&pixmap);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(size / 32.0, size / 32.0);
-        draw(p);
-        icon.addPixmap(pixmap);
-    }
-    return icon;
-}
 
 const QColor Outline(60, 60, 60);
 
