@@ -81,19 +81,29 @@ void TEntryMenu::Attach(QTreeView* tree, bool activate) {
         const std::unique_ptr<QMenu> menu = MenuFor(tree);
         menu->exec(tree->viewport()->mapToGlobal(at));
     });
-    // A view shortcut, so the focused view copies its own rows.
-    auto* copy = new QAction(tree);
-    copy->setObjectName(QStringLiteral("actCopyPaths"));
-    copy->setShortcut(QKeySequence::Copy);
-    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    tree->addAction(copy);
-    connect(copy, &QAction::triggered, this,
-            [this, tree] { Run(EEntryAction::CopyPath, SelectedEntries(tree)); });
+    AddKey(tree, "actCopyPaths", QKeySequence::Copy, EEntryAction::CopyPath);
     if (!activate)
         return;
     tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
     connect(tree, &QAbstractItemView::doubleClicked, this,
             [this, tree](const QModelIndex& index) { Activate(EntryAt(tree, index)); });
+}
+
+// A view shortcut, so the focused view acts on its own rows.
+void TEntryMenu::AddKey(QTreeView* tree, const char* name, const QKeySequence& key,
+                        EEntryAction action) {
+    auto* shortcut = new QAction(tree);
+    shortcut->setObjectName(QLatin1String(name));
+    shortcut->setShortcut(key);
+    shortcut->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    tree->addAction(shortcut);
+    connect(shortcut, &QAction::triggered, this,
+            [this, tree, action] { Run(action, SelectedEntries(tree)); });
+}
+
+void TEntryMenu::AddRemovalKeys(QTreeView* tree) {
+    AddKey(tree, "actTrashKey", QKeySequence::Delete, EEntryAction::Trash);
+    AddKey(tree, "actDeleteKey", QKeySequence(Qt::SHIFT | Qt::Key_Delete), EEntryAction::Delete);
 }
 
 void TEntryMenu::ShareHandlers(const TEntryMenu& main) {

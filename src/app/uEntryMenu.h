@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+class QKeySequence;
 class QMenu;
 class QTreeView;
 class QWidget;
@@ -48,6 +49,9 @@ public:
     /// Gives `tree` (whose model is an entry model) the menu and Ctrl+C; `activate` also
     /// makes a double-click open a file or show a folder, and allows several selected rows.
     void Attach(QTreeView* tree, bool activate);
+    /// Delete moves the selected rows of `tree` to the trash, Shift+Delete deletes them (a
+    /// window whose own buttons have these keys leaves this out); nothing in read-only.
+    void AddRemovalKeys(QTreeView* tree);
 
     /// Takes over the engine handlers and the way to the folder tree of `main`.
     void ShareHandlers(const TEntryMenu& main);
@@ -63,6 +67,7 @@ public:
     void Activate(TDataInfo* entry);
 
 private:
+    void AddKey(QTreeView* tree, const char* name, const QKeySequence& key, EEntryAction action);
     bool Enabled(EEntryAction action, const std::vector<TDataInfo*>& entries) const;
     void Open(const std::vector<TDataInfo*>& entries);
     void OpenFolders(const std::vector<TDataInfo*>& entries);

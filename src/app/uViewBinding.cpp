@@ -83,6 +83,9 @@ std::unique_ptr<TEntryMenu> BindEntryMenu(TMainForm& form, TBaseView& view) {
     for (QTreeView* tree :
          {form.VTDetail, form.VTFolderAll, form.VTFolderEmpty, form.VTFileAll, form.VTFileEmpty})
         menu->Attach(tree, true);
+    for (QTreeView* tree : {form.VTLeft, form.VTDetail, form.VTFolderAll, form.VTFolderEmpty,
+                            form.VTFileAll, form.VTFileEmpty})
+        menu->AddRemovalKeys(tree);
     menu->ShowInTree = [&form](TDataInfo* folder) {
         if (form.Navigation())
             form.Navigation()->Show(folder);

@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -75,6 +76,7 @@ private slots:
     void copyPathPutsTheFullPathsOnTheClipboard();
     void trashActsOnlyOnTheSelectedRows();
     void aReadOnlyWindowOffersNoRemoval();
+    void deleteKeysTrashOrDeleteTheSelectedRows();
     void showInFolderTreeSelectsTheFolderAndExpandsItsParents();
     void doubleClickShowsAFolderAndOpensAFile();
     void rightClickOpensTheMenuOverTheClickedRow();
@@ -284,9 +286,37 @@ void EntryMenuTest::aReadOnlyWindowOffersNoRemoval() {
     Question.Next(QMessageBox::Yes);
     Form->EntryMenu()->Run(EEntryAction::Trash, {Entry("a.txt")});
     detail.Menu->Run(EEntryAction::Delete, {Entry("a.txt")});
+    // Nor do the keys.
+    QApplication::setActiveWindow(Form.get());
+    Form->VTFileAll->setFocus();
+    QTest::keyClick(Form->VTFileAll, Qt::Key_Delete);
+    QTest::keyClick(Form->VTFileAll, Qt::Key_Delete, Qt::ShiftModifier);
     QTest::qWait(60);
     QVERIFY(!Question.Shown);
     QVERIFY(fs::exists(At("a.txt")));
+}
+
+void EntryMenuTest::deleteKeysTrashOrDeleteTheSelectedRows() {
+    // The keys act in the view that has the focus: bring the file list's page to the front.
+    for (QWidget* page = Form->VTFileAll; page && page->parentWidget(); page = page->parentWidget())
+        if (auto* tabs = qobject_cast<QTabWidget*>(page->parentWidget()->parentWidget()))
+            tabs->setCurrentWidget(page);
+    for (const auto& [modifiers, question] : {std::pair{Qt::NoModifier, "Move 1 entry"},
+                                              std::pair{Qt::ShiftModifier, "Delete 1 entry"}}) {
+        Select(Form->VTFileAll, {"/a.txt"});
+        QApplication::setActiveWindow(Form.get()); // the last question had it
+        Form->VTFileAll->setFocus();
+        Question.Shown = false;
+        Question.Next(QMessageBox::No);
+        QTest::keyClick(Form->VTFileAll, Qt::Key_Delete, modifiers);
+        QVERIFY2(Question.Shown && Question.Text.startsWith(question), qPrintable(Question.Text));
+        QVERIFY(fs::exists(At("a.txt")));
+    }
+    QApplication::setActiveWindow(Form.get());
+    Form->VTFileAll->setFocus();
+    Question.Next(QMessageBox::Yes);
+    QTest::keyClick(Form->VTFileAll, Qt::Key_Delete);
+    QVERIFY(!fs::exists(At("a.txt")) && !Entry("a.txt"));
 }
 
 void EntryMenuTest::showInFolderTreeSelectsTheFolderAndExpandsItsParents() {
