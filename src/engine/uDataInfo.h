@@ -85,7 +85,9 @@ public:
     std::uint8_t IsFolder() const { return FFlags & FolderFlag; }
     /// True for a folder the scan could not read completely: its size and children are only
     /// what was read, so it is never an empty folder. ScanProblem() says why.
-    bool NotScanned() const { return FFlags & ProblemMask; }
+    bool NotScanned() const { return IsFolder() && (FFlags & ProblemMask); }
+    /// True for a symbolic link (counted as a file of its own size, never followed).
+    bool IsLink() const { return !IsFolder() && (FFlags & ProblemMask) == LinkBits; }
     /// Why the folder was not read completely; meaningful when NotScanned().
     EScanProblem ScanProblem() const {
         return EScanProblem(((FFlags & ProblemMask) >> ProblemShift) - 1);
@@ -124,9 +126,11 @@ private:
     static constexpr std::uint8_t NoGroupStored = 0xFF;
 
     static constexpr std::uint8_t FolderFlag = 1, HasTimesFlag = 2;
-    // Bits 2-4: 0 for a folder read completely, else the EScanProblem plus one.
+    // Bits 2-4 of a folder: 0 when read completely, else the EScanProblem plus one. A file has
+    // no problems: the same bits all set mark a symbolic link.
     static constexpr int ProblemShift = 2;
     static constexpr std::uint8_t ProblemMask = 7 << ProblemShift;
+    static constexpr std::uint8_t LinkBits = ProblemMask;
     // Bits 5-7: the inode fingerprint.
     static constexpr int FingerprintShift = 5;
     static constexpr std::uint8_t FingerprintMask = 7 << FingerprintShift;

@@ -12,7 +12,8 @@ namespace quorvex {
 namespace {
 
 EEntryChange CompareWith(const TDataInfo& entry, const struct statx& st) {
-    if (bool(S_ISDIR(st.stx_mode)) != bool(entry.IsFolder()))
+    if (bool(S_ISDIR(st.stx_mode)) != bool(entry.IsFolder()) ||
+        S_ISLNK(st.stx_mode) != entry.IsLink())
         return EEntryChange::OtherKind;
     const auto device = makedev(st.stx_dev_major, st.stx_dev_minor);
     if (InodeFingerprintOf(device, st.stx_ino) != entry.InodeFingerprint())

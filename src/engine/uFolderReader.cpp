@@ -119,6 +119,7 @@ void TFolderReader::Examine(const char* name) {
     item.NameLength = std::strlen(name);
     FNames.append(name, item.NameLength + 1);
     item.Folder = S_ISDIR(st.stx_mode);
+    item.Link = S_ISLNK(st.stx_mode);
     // Links, sockets, pipes and devices are files; only regular files and links have a size.
     item.Size = S_ISREG(st.stx_mode) || S_ISLNK(st.stx_mode) ? st.stx_size : 0;
     item.Times[0] = CreateSeconds(st);
@@ -168,6 +169,7 @@ TDataInfo* TFolderReader::Store(TEntryArena& arena, TDataInfo& folder) {
         entry.FSize = item.Size;
         entry.FFlags =
             std::uint8_t((item.Folder ? TDataInfo::FolderFlag : 0) | TDataInfo::HasTimesFlag |
+                         (item.Link ? TDataInfo::LinkBits : 0) |
                          InodeFingerprintOf(item.Dev, item.Ino) << TDataInfo::FingerprintShift);
         for (int t = 0; t < 3; ++t)
             entry.SetTime(t, item.Times[t]);

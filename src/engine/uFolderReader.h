@@ -25,6 +25,7 @@ struct TListedItem {
     std::int64_t Times[3]; ///< create, access, write: Unix seconds
     std::uint64_t Dev, Ino;
     bool Folder;
+    bool Link;
     bool OtherVolume; ///< a folder on another mount than the scanned folder
 };
 

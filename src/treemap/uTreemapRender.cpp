@@ -13,6 +13,7 @@ constexpr std::array<std::uint32_t, 16> Palette = {
     0x4E79A7, 0xF28E2B, 0xE15759, 0x76B7B2, 0x59A14F, 0xEDC948, 0xB07AA1, 0xFF9DA7,
     0x9C755F, 0x3CB4E6, 0x8CD17D, 0xD37295, 0xA0CBE8, 0xFFBE7D, 0x86BCB6, 0xC9A227};
 constexpr std::uint32_t NoExtColour = 0xA8A8A0;
+constexpr std::uint32_t LinkColour = 0x8A9AAE;
 constexpr std::uint32_t FrameColour = 0x505050;
 
 // Cushion surface z = S1x x + S2x x^2 + S1y y + S2y y^2, summed over the nesting levels.
@@ -81,6 +82,10 @@ void DrawFrame(QImage& image, const TTreemapTile& t, std::uint32_t colour) {
 }
 
 } // namespace
+
+std::uint32_t TTreemapRender::FileColour(const TDataInfo& file) {
+    return file.IsLink() ? LinkColour : TypeColour(file.Ext());
+}
 
 std::uint32_t TTreemapRender::TypeColour(std::string_view ext) {
     if (ext.empty())

@@ -26,7 +26,8 @@ public:
     /// 0xRRGGBB of a file type, from a hash of its extension (case ignored) into a fixed
     /// palette: the same on every run. Files without an extension get a neutral tint.
     static std::uint32_t TypeColour(std::string_view ext);
-    static std::uint32_t FileColour(const TDataInfo& file) { return TypeColour(file.Ext()); }
+    /// A file's type colour; links have a neutral tint of their own.
+    static std::uint32_t FileColour(const TDataInfo& file);
     /// The colour of a rejected entry under a highlight.
     static std::uint32_t Dimmed(std::uint32_t colour);
 

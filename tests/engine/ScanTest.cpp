@@ -52,6 +52,18 @@ TEST_F(ScanTest, FolderTotalsAddUpEverythingBelow) {
     EXPECT_EQ(Ctrl.EntryCount(), 8u);
 }
 
+TEST_F(ScanTest, LinksAreFilesMarkedAsLinksAndNeverNotScanned) {
+    Scan({"a.txt:10", "sub/", "to-file.txt -> a.txt", "to-folder -> sub", "dangling -> nowhere"});
+    for (const char* link : {"to-file.txt", "to-folder", "dangling"}) {
+        const TDataInfo* entry = Find(link);
+        ASSERT_TRUE(entry) << link;
+        EXPECT_TRUE(entry->IsLink() && !entry->IsFolder() && !entry->NotScanned()) << link;
+    }
+    EXPECT_FALSE(Find("a.txt")->IsLink());
+    EXPECT_FALSE(Find("sub")->IsLink() || Find("sub")->NotScanned());
+    EXPECT_FALSE(Ctrl.Root()->IsLink());
+}
+
 TEST_F(ScanTest, ChildrenKnowTheirRowAndParent) {
     Scan({"x:1", "y:2", "z/", "w:3"});
     const TDataList children = Ctrl.Root()->Children();

@@ -104,4 +104,17 @@ TEST(Render, TypeColoursIgnoreCaseAndSetFilesWithoutExtensionApart) {
     EXPECT_NE(TTreemapRender::TypeColour("txt"), TTreemapRender::TypeColour("png"));
 }
 
+TEST(Render, LinksHaveATintOfTheirOwn) {
+    TScannedTree tree({"a.txt:10", "to.txt -> a.txt", "bare -> a.txt"});
+    const TDataInfo* link = tree.Ctrl.Root()->FindByPath(tree.Dir.Str() + "/to.txt");
+    const TDataInfo* bare = tree.Ctrl.Root()->FindByPath(tree.Dir.Str() + "/bare");
+    const TDataInfo* file = tree.Ctrl.Root()->FindByPath(tree.Dir.Str() + "/a.txt");
+    ASSERT_TRUE(link && bare && file);
+    const std::uint32_t tint = TTreemapRender::FileColour(*link);
+    EXPECT_EQ(TTreemapRender::FileColour(*bare), tint); // whatever the name says
+    EXPECT_EQ(TTreemapRender::FileColour(*file), TTreemapRender::TypeColour("txt"));
+    for (std::uint32_t other : {TTreemapRender::TypeColour("txt"), TTreemapRender::TypeColour("")})
+        EXPECT_NE(tint, other);
+}
+
 } // namespace
