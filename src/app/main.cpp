@@ -8,6 +8,7 @@
 #include "uTheme.h"
 #include "uWaitForm.h"
 
+#include <QProcess>
 #include <QTimer>
 #include <clocale>
 #include <cstdlib>
@@ -16,6 +17,16 @@
 using namespace quorvex;
 
 namespace {
+
+// Every further folder gets a window (a process) of its own, with the same options.
+void OpenMoreWindows(const TCommandLine& cmd) {
+    for (const std::string& folder : cmd.MoreFolders) {
+        QStringList args;
+        for (const std::string& arg : WindowArguments(cmd, folder))
+            args << QString::fromStdString(arg);
+        QProcess::startDetached(QCoreApplication::applicationFilePath(), args);
+    }
+}
 
 int RunWindow(int argc, char** argv, const TCommandLine& cmd) {
     TApplication app(argc, argv);
@@ -32,6 +43,7 @@ int RunWindow(int argc, char** argv, const TCommandLine& cmd) {
         BaseView->FDataCtrl().SetScanThreads(cmd.Threads);
     if (!cmd.Folder.empty())
         QTimer::singleShot(0, &form, [&form, &cmd] { form.OpenFolder(cmd.Folder); });
+    OpenMoreWindows(cmd);
     const int status = app.exec();
     WaitForm = nullptr; // destroyed with its parent
     return status;

@@ -177,14 +177,15 @@ void FinishReport(TCommandLine& cmd, const std::optional<EExportFormat>& format)
 } // namespace
 
 std::string UsageText() {
-    return "Usage: quorvex [--read-only] [--config FILE] [FOLDER]\n"
+    return "Usage: quorvex [--read-only] [--config FILE] [FOLDER]...\n"
            "       quorvex --summary [--config FILE] FOLDER\n"
            "       quorvex --report FILE [--format FORMAT] [--view VIEW]... [--config FILE] "
            "FOLDER\n"
            "       quorvex --treemap FILE.png [--size WIDTHxHEIGHT] [--config FILE] FOLDER\n"
            "       quorvex --help | --version\n"
            "\n"
-           "Opens the main window and scans FOLDER (staying on its file-system volume).\n"
+           "Opens the main window and scans FOLDER (staying on its file-system volume);\n"
+           "each further FOLDER opens a window of its own.\n"
            "Without a window: --summary prints the summary of FOLDER (path, total size,\n"
            "folder, file and file-type counts); --report writes the report of FOLDER's\n"
            "views into FILE, as the Generate Report dialog does; --treemap draws the\n"
@@ -213,6 +214,18 @@ std::string UsageText() {
            "  --version          show the version and exit\n"
            "\n"
            "Exit status: 0 success, 1 failure, 2 bad usage.\n";
+}
+
+std::vector<std::string> WindowArguments(const TCommandLine& cmd, const std::string& folder) {
+    std::vector<std::string> args;
+    if (cmd.ReadOnly)
+        args.push_back("--read-only");
+    if (cmd.ConfigFile)
+        args.insert(args.end(), {"--config", *cmd.ConfigFile});
+    if (cmd.Threads > 0)
+        args.insert(args.end(), {"--threads", std::to_string(cmd.Threads)});
+    args.insert(args.end(), {"--", folder}); // a folder named like an option stays a folder
+    return args;
 }
 
 TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -257,7 +270,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         } else if (cmd.Folder.empty()) {
             cmd.Folder = arg;
         } else {
-            throw EUsageError{"only one folder can be scanned: " + arg};
+            cmd.MoreFolders.push_back(arg);
         }
     }
     FinishReport(cmd, format);
@@ -265,8 +278,12 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         throw EUsageError{"--size needs --treemap"};
     if (cmd.Folder.empty() && cmd.Action != TCommandLine::EAction::Window)
         throw EUsageError{"no folder given"};
+    if (!cmd.MoreFolders.empty() && cmd.Action != TCommandLine::EAction::Window)
+        throw EUsageError{"only one folder can be scanned: " + cmd.MoreFolders.front()};
     if (!cmd.Folder.empty())
         cmd.Folder = FolderArgument(cmd.Folder);
+    for (std::string& folder : cmd.MoreFolders)
+        folder = FolderArgument(folder);
     return cmd;
 }
 

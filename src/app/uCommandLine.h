@@ -16,6 +16,9 @@ struct TCommandLine {
     enum class EAction { Window, Summary, Help, Version, Report, Treemap };
     EAction Action = EAction::Window;
     std::string Folder; ///< absolute, without a trailing "/" (except "/" itself)
+    /// Window: further folders, as a file manager passes every selected one; each opens a
+    /// window of its own. Made absolute like Folder.
+    std::vector<std::string> MoreFolders;
     std::optional<std::string> ConfigFile;
     std::string ReportFile; ///< --report: the file to write, as given
     EExportFormat Format = EExportFormat::Html;
@@ -33,6 +36,10 @@ struct TCommandLine {
 struct EUsageError {
     std::string Message;
 };
+
+/// The arguments that open a window of its own on `folder` with the options of `cmd`
+/// (read-only, configuration file, threads).
+std::vector<std::string> WindowArguments(const TCommandLine& cmd, const std::string& folder);
 
 /// Parses the arguments after the program name; throws EUsageError, or std::runtime_error
 /// when a relative folder cannot be made absolute (the working folder was removed).

@@ -76,7 +76,7 @@ TEST_F(CommandLine, FailuresExitWithOneAndOneLine) {
 
 TEST_F(CommandLine, BadUsageExitsWithTwo) {
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {"--bogus", "x"}, {"--config"}, {"a", "b"}, {"--summary"}}) {
+             {"--bogus", "x"}, {"--config"}, {"--summary", "a", "b"}, {"--summary"}}) {
         const Result r = Run(args);
         EXPECT_EQ(r.Status, 2) << testing::PrintToString(args);
         EXPECT_NE(r.Err.find("quorvex: "), std::string::npos);
@@ -122,6 +122,18 @@ TEST_F(CommandLine, WithoutSummaryTheWindowOpensWithAnOptionalFolder) {
     EXPECT_EQ(cmd.Folder, "/usr");
     EXPECT_EQ(cmd.ConfigFile, "c.xml");
     EXPECT_EQ(ParseCommandLine({"/"}).Folder, "/");
+    // A file manager passes every selected folder: one window each.
+    cmd = ParseCommandLine({"--read-only", "/usr/", "/tmp", "/"});
+    EXPECT_EQ(cmd.Folder, "/usr");
+    EXPECT_EQ(cmd.MoreFolders, (std::vector<std::string>{"/tmp", "/"}));
+    // Each opens with the same options, a folder named like an option included.
+    cmd = ParseCommandLine({"--config", "c.xml", "--threads", "3", "--read-only", "/usr"});
+    const TCommandLine other = ParseCommandLine(WindowArguments(cmd, "/tmp/--help"));
+    EXPECT_EQ(other.Action, TCommandLine::EAction::Window);
+    EXPECT_EQ(other.Folder, "/tmp/--help");
+    EXPECT_TRUE(other.ReadOnly && other.MoreFolders.empty());
+    EXPECT_EQ(other.ConfigFile, "c.xml");
+    EXPECT_EQ(other.Threads, 3);
     EXPECT_EQ(Run({Data.Str()}).Status, 2); // the window is not this function's to open
 }
 
