@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the benchmark programs: timing, medians and the process's memory.
 
+#include "uDataCtrl.h"
 #include "uDataInfo.h"
 
 #include <algorithm>
@@ -16,6 +17,18 @@
 namespace quorvex::bench {
 
 using Clock = std::chrono::steady_clock;
+
+// The ranges of the default configuration, so the sums cost what they cost in the program.
+inline TGroupRanges DefaultRanges() {
+    TGroupRanges ranges;
+    ranges.Age = {
+        {"one day", 1}, {"three days", 3}, {"one week", 7}, {"one month", 30}, {"one year", 365}};
+    ranges.Size = {{"0~10KB", 10000},    {"10~100KB", 100000},    {"0.1~1MB", 1000000},
+                   {"1~10MB", 10000000}, {"10~100MB", 100000000}, {"0.1~1G", 1000000000}};
+    ranges.Length = {{"1", 1}, {"2~6", 6}, {"7~10", 10}, {"11~19", 19}, {"10~", 365}};
+    ranges.AboveLast = "above last";
+    return ranges;
+}
 
 inline double Median(std::vector<double> values) {
     if (values.empty())

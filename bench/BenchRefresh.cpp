@@ -19,18 +19,6 @@ namespace {
 using namespace quorvex;
 using namespace quorvex::bench;
 
-// The ranges of the default configuration, so the sums cost what they cost in the program.
-TGroupRanges DefaultRanges() {
-    TGroupRanges ranges;
-    ranges.Age = {
-        {"one day", 1}, {"three days", 3}, {"one week", 7}, {"one month", 30}, {"one year", 365}};
-    ranges.Size = {{"0~10KB", 10000},    {"10~100KB", 100000},    {"0.1~1MB", 1000000},
-                   {"1~10MB", 10000000}, {"10~100MB", 100000000}, {"0.1~1G", 1000000000}};
-    ranges.Length = {{"1", 1}, {"2~6", 6}, {"7~10", 10}, {"11~19", 19}, {"10~", 365}};
-    ranges.AboveLast = "above last";
-    return ranges;
-}
-
 // Every `count`-th file of the tree, about `want` of them, spread over the whole tree.
 std::vector<const TDataInfo*> SpreadFiles(TDataInfo* root, std::size_t want) {
     std::vector<const TDataInfo*> files;

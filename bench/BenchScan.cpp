@@ -2,6 +2,7 @@
 // Times what the program does before it can show a folder: scan, group and sum. Prints
 // one "name: value" line per figure, for people and for run_scan_bench.sh.
 
+#include "BenchCommon.h"
 #include "uDataCtrl.h"
 #include "uHeapLimit.h"
 
@@ -21,18 +22,6 @@ namespace {
 
 using namespace quorvex;
 using Clock = std::chrono::steady_clock;
-
-// The ranges of the default configuration, so the sums cost what they cost in the program.
-TGroupRanges DefaultRanges() {
-    TGroupRanges ranges;
-    ranges.Age = {
-        {"one day", 1}, {"three days", 3}, {"one week", 7}, {"one month", 30}, {"one year", 365}};
-    ranges.Size = {{"0~10KB", 10000},    {"10~100KB", 100000},    {"0.1~1MB", 1000000},
-                   {"1~10MB", 10000000}, {"10~100MB", 100000000}, {"0.1~1G", 1000000000}};
-    ranges.Length = {{"1", 1}, {"2~6", 6}, {"7~10", 10}, {"11~19", 19}, {"10~", 365}};
-    ranges.AboveLast = "above last";
-    return ranges;
-}
 
 struct TSummary {
     std::uint64_t Entries = 0, Folders = 0, Files = 0, Types = 0, Bytes = 0, Problems = 0;
@@ -143,7 +132,7 @@ void Print(const TOptions& options, const std::vector<double>& runs,
 int main(int argc, char** argv) {
     ShareHeapsBetweenThreads(); // as the program does
     const TOptions options = ParseOptions(argc, argv);
-    const TGroupRanges ranges = DefaultRanges();
+    const TGroupRanges ranges = bench::DefaultRanges();
     std::vector<double> runs, scans, teardowns;
     TSummary first;
     try {
