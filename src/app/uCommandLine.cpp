@@ -34,6 +34,15 @@ std::string FolderArgument(const std::string& arg) {
     return path;
 }
 
+bool IsScanFileArgument(const std::string& arg) {
+    const auto endsWith = [&arg](std::string_view tail) {
+        return arg.size() > tail.size() && arg.compare(arg.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    std::error_code error;
+    return (endsWith(".json") || endsWith(".json.zst")) &&
+           std::filesystem::exists(arg, error) && !std::filesystem::is_directory(arg, error);
+}
+
 namespace {
 
 // Every folder that was not scanned, whatever the reason: their bytes are missing from the
@@ -54,8 +63,20 @@ void ScanHeadless(const TCommandLine& cmd, TDataCtrl& ctrl, std::ostream& err) {
                                  : std::make_unique<TBaseConfig>();
     ctrl.SetScanThreads(cmd.Threads);
     ctrl.LoadGroups(ReadGroupRanges(*config));
-    ctrl.ScanFolder(cmd.Folder);
+    ctrl.SetCountDiskUsage(cmd.DiskUsage);
+    if (cmd.LoadFile.empty())
+        ctrl.ScanFolder(cmd.Folder);
+    else
+        ctrl.LoadScanFile(cmd.LoadFile);
     ReportProblems(ctrl, err);
+}
+
+// Scans (or loads) and saves the tree as a scan file.
+int RunExportScan(const TCommandLine& cmd, std::ostream& err) {
+    TDataCtrl ctrl;
+    ScanHeadless(cmd, ctrl, err);
+    ctrl.SaveScanFile(cmd.ExportScanFile);
+    return 0;
 }
 
 int RunSummary(const TCommandLine& cmd, std::ostream& out, std::ostream& err) {
@@ -99,9 +120,13 @@ int RunReport(const TCommandLine& cmd, std::ostream& err) {
     TBaseView view(cmd.ConfigFile ? std::filesystem::path(*cmd.ConfigFile)
                                   : std::filesystem::path());
     view.FDataCtrl().SetScanThreads(cmd.Threads);
-    view.Scan(cmd.Folder);
+    view.FDataCtrl().SetCountDiskUsage(cmd.DiskUsage);
+    if (cmd.LoadFile.empty())
+        view.Scan(cmd.Folder);
+    else
+        view.FDataCtrl().LoadScanFile(cmd.LoadFile);
     view.FillFolderTree();
-    view.ShowFolderByPath(cmd.Folder);
+    view.ShowFolder(view.FDataCtrl().Root());
     ReportProblems(view.FDataCtrl(), err);
     TReportList list;
     for (const std::size_t index : cmd.Views)
@@ -128,7 +153,7 @@ TCommandLine ActionOnly(TCommandLine::EAction action) {
 
 void SetAction(TCommandLine& cmd, TCommandLine::EAction action) {
     if (cmd.Action != TCommandLine::EAction::Window && cmd.Action != action)
-        throw EUsageError{"only one of --summary, --report and --treemap can be given"};
+        throw EUsageError{"only one of --summary, --report, --treemap and --export-scan can be given"};
     cmd.Action = action;
 }
 
@@ -174,6 +199,17 @@ void FinishReport(TCommandLine& cmd, const std::optional<EExportFormat>& format)
     cmd.Views.erase(std::unique(cmd.Views.begin(), cmd.Views.end()), cmd.Views.end());
 }
 
+// A window's scan file given as FOLDER is loaded; --load and a folder exclude each other.
+void FinishLoad(TCommandLine& cmd) {
+    if (cmd.LoadFile.empty() && cmd.Action == TCommandLine::EAction::Window &&
+        IsScanFileArgument(cmd.Folder)) {
+        cmd.LoadFile = cmd.Folder;
+        cmd.Folder.clear();
+    }
+    if (!cmd.LoadFile.empty() && !cmd.Folder.empty())
+        throw EUsageError{"give either a folder or --load FILE, not both"};
+}
+
 } // namespace
 
 std::string UsageText() {
@@ -182,6 +218,8 @@ std::string UsageText() {
            "       quorvex --report FILE [--format FORMAT] [--view VIEW]... [--config FILE] "
            "FOLDER\n"
            "       quorvex --treemap FILE.png [--size WIDTHxHEIGHT] [--config FILE] FOLDER\n"
+           "       quorvex --export-scan FILE [--config FILE] [--threads N] FOLDER\n"
+           "       quorvex [...] --load SCANFILE   (in place of FOLDER)\n"
            "       quorvex --help | --version\n"
            "\n"
            "Opens the main window and scans FOLDER (staying on its file-system volume);\n"
@@ -189,12 +227,21 @@ std::string UsageText() {
            "Without a window: --summary prints the summary of FOLDER (path, total size,\n"
            "folder, file and file-type counts); --report writes the report of FOLDER's\n"
            "views into FILE, as the Generate Report dialog does; --treemap draws the\n"
-           "treemap of FOLDER into a PNG file.\n"
+           "treemap of FOLDER into a PNG file; --export-scan saves the scan of FOLDER\n"
+           "as a JSON scan file that terminal disk-usage tools read too.\n"
+           "A FILE.json or FILE.json.zst given in place of FOLDER opens that scan file.\n"
            "\n"
            "  --summary          print the summary of FOLDER and exit\n"
            "  --report FILE      write the report into FILE (replaced when it exists) and exit\n"
            "  --treemap FILE     write the treemap of FOLDER as PNG into FILE and exit\n"
            "  --size WxH         the treemap's size in pixels (default 1600x1000)\n"
+           "  --export-scan FILE write the scan as a JSON scan file into FILE (\"-\" for\n"
+           "                     standard output; a name ending in .zst is compressed)\n"
+           "                     and exit\n"
+           "  --load FILE        read the scan from a JSON scan file (plain or zstd) in\n"
+           "                     place of scanning FOLDER; nothing can be deleted then\n"
+           "  --disk-usage       count the space files take on disk, each hard-linked\n"
+           "                     file once, in place of their apparent sizes\n"
            "  --format FORMAT    html, xml, txt, csv or xlsx; by default FILE's extension\n"
            "                     decides (.htm, .html, .xml, .txt, .csv, .xlsx)\n"
            "  --view VIEW        a view to report, by its title or XML name (any case);\n"
@@ -224,6 +271,8 @@ std::vector<std::string> WindowArguments(const TCommandLine& cmd, const std::str
         args.insert(args.end(), {"--config", *cmd.ConfigFile});
     if (cmd.Threads > 0)
         args.insert(args.end(), {"--threads", std::to_string(cmd.Threads)});
+    if (cmd.DiskUsage)
+        args.push_back("--disk-usage");
     args.insert(args.end(), {"--", folder}); // a folder named like an option stays a folder
     return args;
 }
@@ -246,6 +295,13 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         } else if (!endOfOptions && arg == "--treemap") {
             SetAction(cmd, TCommandLine::EAction::Treemap);
             cmd.TreemapFile = OptionValue(args, i);
+        } else if (!endOfOptions && arg == "--export-scan") {
+            SetAction(cmd, TCommandLine::EAction::ExportScan);
+            cmd.ExportScanFile = OptionValue(args, i);
+        } else if (!endOfOptions && arg == "--load") {
+            cmd.LoadFile = OptionValue(args, i);
+        } else if (!endOfOptions && arg == "--disk-usage") {
+            cmd.DiskUsage = true;
         } else if (!endOfOptions && arg == "--size") {
             SizeArgument(cmd, OptionValue(args, i));
             sizeGiven = true;
@@ -276,7 +332,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     FinishReport(cmd, format);
     if (sizeGiven && cmd.Action != TCommandLine::EAction::Treemap)
         throw EUsageError{"--size needs --treemap"};
-    if (cmd.Folder.empty() && cmd.Action != TCommandLine::EAction::Window)
+    FinishLoad(cmd);
+    if (cmd.Folder.empty() && cmd.LoadFile.empty() && cmd.Action != TCommandLine::EAction::Window)
         throw EUsageError{"no folder given"};
     if (!cmd.MoreFolders.empty() && cmd.Action != TCommandLine::EAction::Window)
         throw EUsageError{"only one folder can be scanned: " + cmd.MoreFolders.front()};
@@ -320,6 +377,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     case TCommandLine::EAction::Summary:
     case TCommandLine::EAction::Report:
     case TCommandLine::EAction::Treemap:
+    case TCommandLine::EAction::ExportScan:
         break;
     }
     try {
@@ -327,6 +385,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
             return RunReport(cmd, err);
         if (cmd.Action == TCommandLine::EAction::Treemap)
             return RunTreemap(cmd, err);
+        if (cmd.Action == TCommandLine::EAction::ExportScan)
+            return RunExportScan(cmd, err);
         return RunSummary(cmd, out, err);
     } catch (const std::exception& e) {
         err << "quorvex: " << e.what() << "\n";

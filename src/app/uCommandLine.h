@@ -13,7 +13,7 @@ namespace quorvex {
 /// What the command line asks for.
 struct TCommandLine {
     /// Window: open the main window (and scan Folder at once when one is given).
-    enum class EAction { Window, Summary, Help, Version, Report, Treemap };
+    enum class EAction { Window, Summary, Help, Version, Report, Treemap, ExportScan };
     EAction Action = EAction::Window;
     std::string Folder; ///< absolute, without a trailing "/" (except "/" itself)
     /// Window: further folders, as a file manager passes every selected one; each opens a
@@ -28,6 +28,10 @@ struct TCommandLine {
     int Threads = 0;
     /// --read-only: the window offers no way to trash or delete anything.
     bool ReadOnly = false;
+    /// --load, or a window's FILE.json[.zst]: a scan file read in place of scanning Folder.
+    std::string LoadFile;
+    std::string ExportScanFile; ///< --export-scan: the scan file to write, as given
+    bool DiskUsage = false;     ///< --disk-usage: count allocated bytes, each inode once
     std::string TreemapFile;                       ///< --treemap: the PNG to write, as given
     int TreemapWidth = 1600, TreemapHeight = 1000; ///< --size
 };
@@ -37,8 +41,8 @@ struct EUsageError {
     std::string Message;
 };
 
-/// The arguments that open a window of its own on `folder` with the options of `cmd`
-/// (read-only, configuration file, threads).
+/// The arguments that open a window of its own on `folder` (or a scan file) with the options
+/// of `cmd` (read-only, configuration file, threads, disk usage).
 std::vector<std::string> WindowArguments(const TCommandLine& cmd, const std::string& folder);
 
 /// Parses the arguments after the program name; throws EUsageError, or std::runtime_error
@@ -49,6 +53,10 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args);
 /// folder picker gives a folder. Throws std::runtime_error naming `arg` when it is relative
 /// and the working folder is gone.
 std::string FolderArgument(const std::string& arg);
+
+/// True for a name the window opens as a scan file rather than a folder: an existing file
+/// (not a folder) whose name ends in ".json" or ".json.zst".
+bool IsScanFileArgument(const std::string& arg);
 
 /// Why the main window cannot open, given the values of DISPLAY, WAYLAND_DISPLAY and
 /// QT_QPA_PLATFORM (null or empty when unset): with none of them Qt has no display to

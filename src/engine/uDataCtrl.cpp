@@ -1,6 +1,7 @@
 #include "uDataCtrl.h"
 
 #include "uDescriptorLimit.h"
+#include "uFolderReader.h"
 #include "uFolderScanner.h"
 #include "uParallelScanner.h"
 #include "uTypeIndex.h"
@@ -10,6 +11,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -81,6 +84,12 @@ void TDataCtrl::Forget() {
     FProblems.clear();
     FCancelled = false;
     FEntryCount = 0;
+    FExtras.Clear();
+    FLoadedFrom.clear();
+    if (FUnknownTimes && FAgeThresholds.size() + 1 < MaxGroups)
+        for (TSumList* list : {&FAccessTimeSums, &FCreateTimeSums, &FWriteTimeSums})
+            list->RemoveLast();
+    FUnknownTimes = false;
 }
 
 void TDataCtrl::Scan(const std::string& path, IScanObserver* observer) {
@@ -92,9 +101,16 @@ void TDataCtrl::Scan(const std::string& path, IScanObserver* observer) {
         const int error = errno;
         throw std::system_error(error, std::generic_category(), "Cannot read the folder " + path);
     }
+    struct statx st {};
+    if (statx(fd, "", AT_EMPTY_PATH, STATX_BLOCKS | STATX_UID | STATX_GID | STATX_MODE, &st) == 0) {
+        StoreExtras(*FRoot, st, FExtras);
+        FRootDev = makedev(st.stx_dev_major, st.stx_dev_minor);
+    }
     const TScanOutcome outcome = ScanInto(*FRoot, fd, path, FProblems, observer);
     FCancelled = !outcome.Completed;
     FEntryCount += outcome.Entries;
+    ApplyHardLinks();
+    CountAsSet(*FRoot);
 }
 
 TDataCtrl::TScanOutcome TDataCtrl::ScanInto(TDataInfo& top, int fd, const std::string& path,
@@ -136,6 +152,14 @@ void TDataCtrl::LoadGroups(const TGroupRanges& ranges) {
               {&FAccessTimeSums, &FCreateTimeSums, &FWriteTimeSums});
     LoadRange(ranges.Size, ranges.AboveLast, FSizeThresholds, {&FFolderSizeSums, &FFileSizeSums});
     LoadRange(ranges.Length, ranges.AboveLast, FLengthThresholds, {&FNameLengthSums});
+    if (FUnknownTimes)
+        AddUnknownAgeGroups();
+}
+
+void TDataCtrl::AddUnknownAgeGroups() {
+    if (FAgeThresholds.size() + 1 < MaxGroups)
+        for (TSumList* list : {&FAccessTimeSums, &FCreateTimeSums, &FWriteTimeSums})
+            list->Add(UnknownAgeCaption, std::int32_t(FAgeThresholds.size()) + 1);
 }
 
 void TDataCtrl::ClearGroups() {
@@ -150,6 +174,8 @@ void TDataCtrl::ClearGroups() {
 std::int32_t TDataCtrl::AgeGroup(bool hasTime, std::int64_t seconds, std::int64_t nowMs) const {
     if (!hasTime)
         return 0;
+    if (seconds == UnknownTime) // the "Unknown" group, or the last when no byte is left
+        return std::int32_t(std::min(FAgeThresholds.size() + 1, MaxGroups - 1));
     // Age in days, fractions included; an age equal to a bound belongs to the next group.
     const double age = double(nowMs - seconds * 1000) / 86400000.0;
     for (std::size_t i = 0; i < FAgeThresholds.size(); ++i)
@@ -160,10 +186,16 @@ std::int32_t TDataCtrl::AgeGroup(bool hasTime, std::int64_t seconds, std::int64_
 
 void TDataCtrl::ClassifyEntry(TDataInfo& entry, std::int64_t now) const {
     const bool timed = entry.HasTimes();
+    const auto seconds = [](bool known, std::int64_t value) {
+        return known ? value : UnknownTime;
+    };
     entry.SetGroup(TDataInfo::gsSize, NumericGroup(double(entry.Size()), FSizeThresholds));
-    entry.SetGroup(TDataInfo::gsCreate, AgeGroup(timed, entry.CreateSeconds(), now));
-    entry.SetGroup(TDataInfo::gsAccess, AgeGroup(timed, entry.AccessSeconds(), now));
-    entry.SetGroup(TDataInfo::gsWrite, AgeGroup(timed, entry.WriteSeconds(), now));
+    entry.SetGroup(TDataInfo::gsCreate,
+                   AgeGroup(timed, seconds(entry.HasCreateTime(), entry.CreateSeconds()), now));
+    entry.SetGroup(TDataInfo::gsAccess,
+                   AgeGroup(timed, seconds(entry.HasAccessTime(), entry.AccessSeconds()), now));
+    entry.SetGroup(TDataInfo::gsWrite,
+                   AgeGroup(timed, seconds(entry.HasWriteTime(), entry.WriteSeconds()), now));
     // The scan root has no name length: it falls into the first group.
     entry.SetGroup(TDataInfo::gsNameLength,
                    entry.IsScanRoot() ? 0 : NumericGroup(entry.NameChars(), FLengthThresholds));

@@ -2,6 +2,7 @@
 
 #include "uDataInfo.h"
 #include "uEntryArena.h"
+#include "uEntryExtras.h"
 #include "uScanTypes.h"
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 namespace quorvex {
 
 class TSumsEdit;
+struct TScanItem;
 
 /// One range item of the configuration: a caption and an inclusive upper bound.
 struct TRangeItem {
@@ -37,6 +39,8 @@ class TDataCtrl {
 public:
     /// Groups per list are stored in one byte per entry.
     static constexpr std::size_t MaxGroups = 255;
+    /// The age group, after the overflow group, of entries whose source kept no such time.
+    static constexpr const char* UnknownAgeCaption = "Unknown";
     static constexpr int MaxScanThreads = 64;
 
     TDataCtrl();
@@ -91,6 +95,39 @@ public:
 
     TDataInfo* Root() const { return FRoot; }
     TDataInfo* CurrentRoot() const { return FCurrentRoot; }
+
+    // ---- Scan files -------------------------------------------------------------------------
+    /// Reads a scan file (JSON as terminal disk-usage tools write it, plain or zstd; "-" is
+    /// standard input) in place of a scan: the previous tree is destroyed first. Returns
+    /// false when `observer` cancelled (nothing is loaded then). Throws TScanFileError for a
+    /// file that is not a valid scan file, std::system_error when it cannot be read; after a
+    /// throw nothing is loaded, as after a failed scan.
+    bool LoadScanFile(const std::string& path, IScanObserver* observer = nullptr);
+    /// Writes the tree to a scan file ("-": standard output; a ".zst" name compresses), with
+    /// the temporary-file rule: returns false when `observer` cancelled, and then, as after a
+    /// throw, the file is as it was.
+    bool SaveScanFile(const std::string& path, IScanObserver* observer = nullptr) const;
+    /// True when the tree was loaded from a file rather than scanned: it is not the disk as
+    /// it is now, so nothing on disk may be changed through it.
+    bool IsLoaded() const { return !FLoadedFrom.empty(); }
+    const std::string& LoadedFrom() const { return FLoadedFrom; }
+
+    // ---- Disk usage -------------------------------------------------------------------------
+    /// True while every entry's Size() is its disk usage (TDataInfo::DiskSize) instead of its
+    /// apparent size; false at the start.
+    bool CountsDiskUsage() const { return FDiskUsage; }
+    /// Switches what Size() counts for every entry of this and later scans: totals, groups
+    /// and the sums of CurrentRoot() follow.
+    void SetCountDiskUsage(bool diskUsage);
+    /// The exact sizes, even beyond the 48 bits an entry keeps for the size not counted.
+    std::uint64_t ApparentSize(const TDataInfo& entry) const;
+    std::uint64_t DiskSize(const TDataInfo& entry) const;
+    /// Owner, group and mode of the entry; nullptr when unknown.
+    const TOwner* Owner(const TDataInfo& entry) const { return FExtras.Owner(entry.OwnerIndex()); }
+    /// The inode of a file with several hard links; nullptr for every other entry.
+    const THardLink* HardLink(const TDataInfo& entry) const;
+    /// For the scanning threads (owners and links may be added from several at once).
+    TEntryExtras& Extras() const { return FExtras; }
 
     // ---- Grouping and sums -----------------------------------------------------------------
     /// Replaces thresholds and sums by the given ranges: one sum per item, then the
@@ -154,15 +191,36 @@ private:
     void ClearBelowRoot();
     void DropProblemsUnder(const std::vector<std::string>& paths);
     void Splice(TDataInfo& folder, const TDataInfo& standIn, std::uint64_t entries);
-    void AddUpwards(TDataInfo& folder, std::int64_t delta, std::int64_t nowMs);
+    void AddUpwards(TDataInfo& folder, std::int64_t delta, std::int64_t otherDelta,
+                    std::int64_t nowMs);
+    std::uint64_t OtherSize(const TDataInfo& entry) const;
+    void SetOtherSize(TDataInfo& entry, std::uint64_t value);
+    void SwapSizes(TDataInfo& entry);
+    /// Swaps the sizes of every entry of a subtree built with apparent sizes, so that it
+    /// counts as the engine does, and classifies it again.
+    void CountAsSet(TDataInfo& top);
+    /// Counts the disk usage of every hard-linked inode at its first link in pre-order and
+    /// 0 at the others, fixing the totals above; true when anything changed.
+    bool ApplyHardLinks();
+    void AddToDiskSize(TDataInfo& entry, std::int64_t delta);
+    void ForgetExtrasBelow(const TDataInfo& top);
     void ReplaceProblems(const std::string& path, std::vector<TScanProblem> found);
     TDataInfo* NewRoot(const std::string& path);
     std::int32_t AgeGroup(bool hasTime, std::int64_t seconds, std::int64_t nowMs) const;
+    void AddUnknownAgeGroups();
+    bool Load(const std::string& path, IScanObserver* observer);
+    void Describe(const TDataInfo& entry, TScanItem& item) const;
+    static constexpr std::int64_t UnknownTime = INT64_MIN;
 
     TEntryRegion FRegion; // before everything that points into it
     TEntryArena FArena{FRegion};
     TDataInfo* FRoot = nullptr;
     TDataInfo* FCurrentRoot = nullptr;
+    mutable TEntryExtras FExtras;
+    bool FDiskUsage = false;
+    bool FUnknownTimes = false; // the age lists end with an "Unknown" group
+    std::string FLoadedFrom;
+    std::uint64_t FRootDev = 0;
     std::vector<TScanProblem> FProblems;
     bool FCancelled = false;
     std::uint64_t FEntryCount = 0;

@@ -88,6 +88,9 @@ void TDataCtrl::RemoveEntries(std::vector<const TDataInfo*> gone) {
     for (TDataInfo* entry : outer)
         recount = RemoveOne(*entry, now, sums) || recount;
     DropProblemsUnder(paths);
+    // A hard link that counted its inode may have left: another link counts it now.
+    if (ApplyHardLinks() && FDiskUsage)
+        recount = true;
     if (recount)
         SetCurrentRoot(FCurrentRoot);
     else
@@ -96,7 +99,8 @@ void TDataCtrl::RemoveEntries(std::vector<const TDataInfo*> gone) {
 
 bool TDataCtrl::RemoveOne(TDataInfo& entry, std::int64_t nowMs, TSumsEdit& sums) {
     TDataInfo& parent = *entry.Parent();
-    const std::uint64_t size = entry.Size();
+    const std::uint64_t size = entry.Size(), other = OtherSize(entry);
+    ForgetExtrasBelow(entry);
     FEntryCount -= 1 + TTreeEdit::Descendants(entry);
     // The folder shown leaves: its parent is shown, with sums counted from scratch.
     const bool shownLeaves = TTreeEdit::IsWithin(FCurrentRoot, &entry);
@@ -110,24 +114,28 @@ bool TDataCtrl::RemoveOne(TDataInfo& entry, std::int64_t nowMs, TSumsEdit& sums)
         sums.Count(entry, -1);
         sums.Below(entry, -1);
     }
-    TTreeEdit::Unlink(entry, FCurrentRoot);
-    AddUpwards(parent, -std::int64_t(size), nowMs);
+    TTreeEdit::Unlink(entry, FCurrentRoot, FExtras);
+    AddUpwards(parent, -std::int64_t(size), -std::int64_t(other), nowMs);
     if (below)
         sums.Chain(&parent, FCurrentRoot, 1);
     return shownLeaves;
 }
 
-void TDataCtrl::AddUpwards(TDataInfo& folder, std::int64_t delta, std::int64_t nowMs) {
+void TDataCtrl::AddUpwards(TDataInfo& folder, std::int64_t delta, std::int64_t otherDelta,
+                           std::int64_t nowMs) {
     // A size group follows the size: every folder on the way may change its group.
     for (TDataInfo* up = &folder; up; up = up->Parent()) {
         up->FSize = std::uint64_t(std::int64_t(up->FSize) + delta);
+        SetOtherSize(*up, std::uint64_t(std::int64_t(OtherSize(*up)) + otherDelta));
         ClassifyEntry(*up, nowMs);
     }
 }
 
 void TDataCtrl::ClearBelowRoot() {
+    ForgetExtrasBelow(*FRoot);
     FRoot->SetChildren(nullptr);
     FRoot->FSize = 0;
+    SetOtherSize(*FRoot, 0);
     ClassifyEntry(*FRoot);
     FEntryCount = 1;
     FProblems.clear();
@@ -151,6 +159,8 @@ void TDataCtrl::DropProblemsUnder(const std::vector<std::string>& paths) {
 TDataInfo* TDataCtrl::RefreshFolder(TDataInfo* folder, IScanObserver* observer) {
     if (!FRoot || !folder || !folder->IsFolder())
         throw std::invalid_argument("Only a folder of the scan can be refreshed.");
+    if (IsLoaded())
+        throw std::invalid_argument("A scan loaded from a file cannot be refreshed.");
     if (folder->NotScanned() && folder->ScanProblem() == EScanProblem::OtherVolume)
         return folder; // never entered, as in a scan
     const std::string path = folder->FullPath();
@@ -166,16 +176,18 @@ TDataInfo* TDataCtrl::RefreshFolder(TDataInfo* folder, IScanObserver* observer) 
         return parent;
     }
     struct statx st {};
-    constexpr unsigned mask =
-        STATX_TYPE | STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME | STATX_INO;
+    constexpr unsigned mask = STATX_TYPE | STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME |
+                              STATX_INO | STATX_BLOCKS | STATX_UID | STATX_GID | STATX_MODE;
     statx(fd, "", AT_EMPTY_PATH, mask, &st);
     TDataInfo* standIn = NewRoot(path); // its name is the full path, as the problems need
+    StoreExtras(*standIn, st, FExtras);
     std::vector<TScanProblem> found;
     const TScanOutcome outcome = ScanInto(*standIn, fd, path, found, observer);
+    CountAsSet(*standIn);
     // Nothing has changed before this point: a failing scan leaves the tree as it was.
-    const bool shownBelow =
+    bool shownBelow =
         FCurrentRoot && FCurrentRoot != folder && TTreeEdit::IsWithin(FCurrentRoot, folder);
-    const bool inside = FCurrentRoot && TTreeEdit::IsWithin(folder, FCurrentRoot);
+    bool inside = FCurrentRoot && TTreeEdit::IsWithin(folder, FCurrentRoot);
     TSumsEdit sums(*this);
     if (inside) {
         sums.Chain(folder, FCurrentRoot, -1);
@@ -187,6 +199,10 @@ TDataInfo* TDataCtrl::RefreshFolder(TDataInfo* folder, IScanObserver* observer) 
     ClassifyEntry(*folder);
     ReplaceProblems(path, std::move(found));
     FCancelled = FCancelled || !outcome.Completed;
+    if (ApplyHardLinks() && FDiskUsage) {
+        inside = false;
+        shownBelow = true; // another link may count now: the sums are counted from scratch
+    }
     if (inside) {
         sums.Chain(folder, FCurrentRoot, 1);
         sums.Below(*folder, 1);
@@ -204,9 +220,15 @@ void TDataCtrl::Splice(TDataInfo& folder, const TDataInfo& standIn, std::uint64_
         shown = FCurrentRoot->FullPath();
     FEntryCount = FEntryCount - TTreeEdit::Descendants(folder) + entries;
     const auto delta = std::int64_t(standIn.Size() - folder.Size());
+    const auto otherDelta = std::int64_t(OtherSize(standIn) - OtherSize(folder));
+    const std::uint64_t other = OtherSize(standIn);
+    for (TDataInfo& child : folder.Children())
+        ForgetExtrasBelow(child);
     TTreeEdit::AdoptChildren(folder, standIn);
+    SetOtherSize(folder, other);
+    FExtras.Forget(&standIn);
     if (TDataInfo* parent = folder.Parent())
-        AddUpwards(*parent, delta, FNow());
+        AddUpwards(*parent, delta, otherDelta, FNow());
     if (!shown.empty()) {
         TDataInfo* again = folder.FindByPath(shown);
         FCurrentRoot = again && again->IsFolder() ? again : &folder;

@@ -48,13 +48,13 @@ std::string_view TDataInfo::Ext() const {
 }
 
 std::string TDataInfo::CreateTime() const {
-    return HasTimes() ? DateTimeText(Time(0)) : std::string();
+    return HasTime(0) ? DateTimeText(Time(0)) : std::string();
 }
 std::string TDataInfo::AccessTime() const {
-    return HasTimes() ? DateTimeText(Time(1)) : std::string();
+    return HasTime(1) ? DateTimeText(Time(1)) : std::string();
 }
 std::string TDataInfo::WriteTime() const {
-    return HasTimes() ? DateTimeText(Time(2)) : std::string();
+    return HasTime(2) ? DateTimeText(Time(2)) : std::string();
 }
 
 std::string TDataInfo::NameLength() const {

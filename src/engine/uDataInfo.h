@@ -9,9 +9,12 @@
 #include <string_view>
 #include <vector>
 
+struct statx;
+
 namespace quorvex {
 
 class TDataInfo;
+class TEntryExtras;
 
 /// The children of one entry, in name order (NameLess of uFolderReader.h). The entries are
 /// owned by the engine's arena (they live exactly as long as the scan that made them); a list
@@ -73,8 +76,27 @@ public:
         return FName ? reinterpret_cast<const char*>(this) + FName : "";
     }
     std::string_view Ext() const;
+    /// The bytes counted for this entry (a folder's: its subtree total): the apparent size,
+    /// or the disk usage while the engine counts that (TDataCtrl::SetCountDiskUsage).
     std::uint64_t Size() const { return FSize; }
+    /// Allocated bytes as counted: a file's blocks, a folder's own blocks plus its subtree's,
+    /// each file with several hard links in the scan counted at one of them only (the others
+    /// count 0). Saturates at AltLimit, which no single disk reaches.
+    std::uint64_t DiskSize() const { return CountsDiskUsage() ? FSize : Alt(); }
+    /// Bytes as the file's length says (a folder: its files' total); saturates at AltLimit
+    /// while the disk usage is counted (TDataCtrl::ApparentSize is exact).
+    std::uint64_t ApparentSize() const { return CountsDiskUsage() ? Alt() : FSize; }
+    bool CountsDiskUsage() const { return FExtra & DiskModeBit; }
+    /// A file with more than one hard link; TDataCtrl::HardLink tells the inode.
+    bool IsHardLinked() const { return FExtra & HardLinkBit; }
+    /// Owner, group and mode as an index into TDataCtrl::Owners(); 0 when unknown.
+    std::uint16_t OwnerIndex() const { return FExtra & OwnerMask; }
     bool HasTimes() const { return FFlags & HasTimesFlag; }
+    /// False where the source of the entry kept no such time (a loaded scan file may keep
+    /// the write time only); the time then falls into the "Unknown" age group.
+    bool HasCreateTime() const { return HasTime(0); }
+    bool HasAccessTime() const { return HasTime(1); }
+    bool HasWriteTime() const { return HasTime(2); }
     /// Seconds since the Unix epoch (whole seconds); meaningful when HasTimes().
     std::int64_t CreateSeconds() const { return Time(0); }
     std::int64_t AccessSeconds() const { return Time(1); }
@@ -122,6 +144,8 @@ private:
     friend class TParallelScanner;
     friend class TEntryArena;
     friend class TTreeEdit;
+    friend class TTreeBuilder;
+    friend void StoreExtras(TDataInfo& entry, const struct statx& st, TEntryExtras& extras);
     enum EGroupSlot : std::uint8_t { gsSize, gsCreate, gsAccess, gsWrite, gsNameLength };
     static constexpr std::uint8_t NoGroupStored = 0xFF;
 
@@ -138,6 +162,37 @@ private:
     static constexpr int TimeBits = 37;
     static constexpr std::uint16_t TimeHighMask = (1u << (TimeBits - 32)) - 1;
 
+    // Bits of FExtra: the owner index, a hard-link mark and which size FSize holds.
+    static constexpr std::uint16_t OwnerMask = 0x3FFF, HardLinkBit = 0x4000, DiskModeBit = 0x8000;
+    // The spare top bit of FTimeHigh: the other size is too big for 48 bits and kept exactly
+    // in TDataCtrl's side table.
+    static constexpr std::uint16_t BigAltBit = 0x8000;
+
+public:
+    /// Largest value the second size slot holds in the entry itself.
+    static constexpr std::uint64_t AltLimit = (std::uint64_t(1) << 48) - 1;
+
+private:
+    std::uint64_t Alt() const { return std::uint64_t(FAltHigh) << 32 | FAltLow; }
+    void SetAlt(std::uint64_t value) {
+        value = value > AltLimit ? AltLimit : value;
+        FAltLow = std::uint32_t(value);
+        FAltHigh = std::uint16_t(value >> 32);
+    }
+    void SetExtraBits(std::uint16_t mask, bool on) {
+        FExtra = std::uint16_t(on ? FExtra | mask : FExtra & ~mask);
+    }
+    void SetOwnerIndex(std::uint16_t index) {
+        FExtra = std::uint16_t((FExtra & ~OwnerMask) | (index & OwnerMask));
+    }
+    bool HasTime(int which) const {
+        // A stored 0 is 2,000 years before 1970: no file system reports that, it means none.
+        return HasTimes() && (FTimeLow[which] || (FTimeHigh >> (5 * which) & TimeHighMask));
+    }
+    void ClearTime(int which) {
+        FTimeLow[which] = 0;
+        FTimeHigh = std::uint16_t(FTimeHigh & ~(TimeHighMask << (5 * which)));
+    }
     std::int64_t Time(int which) const {
         const std::uint64_t high = FTimeHigh >> (5 * which) & TimeHighMask;
         return std::int64_t(high << 32 | FTimeLow[which]) - (std::int64_t(1) << (TimeBits - 1));
@@ -149,6 +204,17 @@ private:
     void SetGroup(int slot, std::int32_t group);
     void SetFlag(std::uint8_t flag, bool on) {
         FFlags = std::uint8_t(on ? FFlags | flag : FFlags & ~flag);
+    }
+    /// A scanned folder's totals from its children: the files' bytes, and the blocks its
+    /// own Alt() holds plus its children's. Entries under construction count apparent sizes.
+    void TotalChildren() {
+        std::uint64_t total = 0, disk = Alt();
+        for (const TDataInfo& child : Children()) {
+            total += child.FSize;
+            disk += child.Alt();
+        }
+        FSize = total;
+        SetAlt(disk);
     }
     /// Marks the folder as not read completely; the first reason given stays.
     void MarkNotScanned(EScanProblem reason) {
@@ -185,10 +251,14 @@ private:
     std::uint8_t FFlags = 0;
     std::uint8_t FGroups[5] = {NoGroupStored, NoGroupStored, NoGroupStored, NoGroupStored,
                                NoGroupStored};
+    // The size FSize does not hold (disk usage or apparent size), 48 bits.
+    std::uint32_t FAltLow = 0;
+    std::uint16_t FAltHigh = 0;
+    std::uint16_t FExtra = 0;
 };
 
 // Millions of entries stay in memory for a whole run: every byte here is paid per entry.
-static_assert(sizeof(TDataInfo) == 40, "TDataInfo changed size: check the per-entry memory budget");
+static_assert(sizeof(TDataInfo) == 48, "TDataInfo changed size: check the per-entry memory budget");
 
 inline TDataInfo* TDataList::end() const {
     return FFirst + FCount;
@@ -251,6 +321,10 @@ public:
     const TSumInfo& Items(std::size_t index) const;
     TSumInfo& Add(std::string caption, std::int32_t groupIndex);
     void Clear() { FItems.clear(); }
+    void RemoveLast() {
+        if (!FItems.empty())
+            FItems.pop_back();
+    }
     /// Removes the sums that count no entry; the others are numbered again by position,
     /// as a list built from scratch numbers them.
     void DropEmpty();

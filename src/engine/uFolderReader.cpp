@@ -2,6 +2,7 @@
 
 #include "uDataInfo.h"
 #include "uEntryArena.h"
+#include "uEntryExtras.h"
 #include "uVolumeGuard.h"
 
 #include <algorithm>
@@ -108,7 +109,8 @@ bool TFolderReader::Next() {
 void TFolderReader::Examine(const char* name) {
     struct statx st; // filled by the kernel
     constexpr unsigned mask = STATX_TYPE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_CTIME |
-                              STATX_BTIME | STATX_INO | STATX_MNT_ID;
+                              STATX_BTIME | STATX_INO | STATX_MNT_ID | STATX_BLOCKS |
+                              STATX_NLINK | STATX_UID | STATX_GID | STATX_MODE;
     if (statx(FFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, mask, &st) != 0) {
         // Gone since the listing, or not examinable: the item is left out.
         FDenied = FDenied || errno == EACCES;
@@ -127,6 +129,11 @@ void TFolderReader::Examine(const char* name) {
     item.Times[2] = st.stx_mtime.tv_sec;
     item.Dev = makedev(st.stx_dev_major, st.stx_dev_minor);
     item.Ino = st.stx_ino;
+    item.DiskBytes = std::uint64_t(st.stx_blocks) * 512;
+    item.Uid = st.stx_uid;
+    item.Gid = st.stx_gid;
+    item.Mode = st.stx_mode;
+    item.NLink = st.stx_nlink;
     item.OtherVolume = item.Folder && FVolume->IsOtherMount(st, FFd, name);
     FItems.push_back(item);
 }
@@ -153,7 +160,7 @@ void TFolderReader::SortByName() {
     });
 }
 
-TDataInfo* TFolderReader::Store(TEntryArena& arena, TDataInfo& folder) {
+TDataInfo* TFolderReader::Store(TEntryArena& arena, TDataInfo& folder, TEntryExtras& extras) {
     if (FItems.empty())
         return nullptr; // an empty folder keeps no block (memcpy must not see a null pointer)
     SortByName();
@@ -173,8 +180,24 @@ TDataInfo* TFolderReader::Store(TEntryArena& arena, TDataInfo& folder) {
                          InodeFingerprintOf(item.Dev, item.Ino) << TDataInfo::FingerprintShift);
         for (int t = 0; t < 3; ++t)
             entry.SetTime(t, item.Times[t]);
+        entry.SetAlt(item.DiskBytes);
+        const std::uint32_t owner[3] = {item.Uid, item.Gid, item.Mode};
+        if (!std::equal(owner, owner + 3, FLastOwner)) {
+            std::copy(owner, owner + 3, FLastOwner);
+            FLastOwnerIndex = extras.OwnerIndex({item.Uid, item.Gid, item.Mode});
+        }
+        entry.SetOwnerIndex(FLastOwnerIndex);
+        if (!item.Folder && item.NLink > 1) {
+            entry.SetExtraBits(TDataInfo::HardLinkBit, true);
+            extras.AddLink(&entry, {item.Dev, item.Ino, item.NLink, item.DiskBytes});
+        }
     }
     return block;
+}
+
+void StoreExtras(TDataInfo& entry, const struct statx& st, TEntryExtras& extras) {
+    entry.SetAlt(std::uint64_t(st.stx_blocks) * 512);
+    entry.SetOwnerIndex(extras.OwnerIndex({st.stx_uid, st.stx_gid, st.stx_mode}));
 }
 
 } // namespace quorvex

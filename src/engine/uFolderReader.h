@@ -15,6 +15,7 @@ namespace quorvex {
 
 class TDataInfo;
 class TEntryArena;
+class TEntryExtras;
 class TVolumeGuard;
 
 /// One item of a folder listing, as statx described it.
@@ -24,6 +25,8 @@ struct TListedItem {
     std::uint64_t Size;
     std::int64_t Times[3]; ///< create, access, write: Unix seconds
     std::uint64_t Dev, Ino;
+    std::uint64_t DiskBytes; ///< allocated: st_blocks x 512
+    std::uint32_t Uid, Gid, Mode, NLink;
     bool Folder;
     bool Link;
     bool OtherVolume; ///< a folder on another mount than the scanned folder
@@ -53,10 +56,10 @@ public:
     bool Denied() const { return FDenied; }
 
     /// Makes the items read so far the children of `folder`: one block of `arena`, in name
-    /// order (NameLess), with names, sizes and times (no groups yet). Items() is in that
-    /// order afterwards, item i being block entry i. Returns the first child; nullptr when
-    /// there is none.
-    TDataInfo* Store(TEntryArena& arena, TDataInfo& folder);
+    /// order (NameLess), with names, sizes and times (no groups yet), owners and hard links
+    /// recorded in `extras`. Items() is in that order afterwards, item i being block entry
+    /// i. Returns the first child; nullptr when there is none.
+    TDataInfo* Store(TEntryArena& arena, TDataInfo& folder, TEntryExtras& extras);
 
 private:
     bool Fill();
@@ -71,7 +74,14 @@ private:
     bool FDenied = false;
     std::vector<TListedItem> FItems;
     std::string FNames;
+    // Neighbours mostly share owner and mode: one remembered pair spares the shared lock.
+    std::uint32_t FLastOwner[3] = {~0u, ~0u, ~0u};
+    std::uint16_t FLastOwnerIndex = 0;
 };
+
+/// Fills in what statx said about an entry beyond names, sizes and times: the allocated
+/// bytes (as the second size), the owner and, for a file with several links, its inode.
+void StoreExtras(TDataInfo& entry, const struct statx& st, TEntryExtras& extras);
 
 /// The create time the scan records for what statx described: the birth time where the
 /// file system keeps one (HasBirthTime), else the earlier of change and write time.

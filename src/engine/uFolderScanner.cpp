@@ -110,7 +110,7 @@ void TFolderScanner::ReadItems(TDataInfo& folder, int fd) {
 
 void TFolderScanner::StoreItems(TDataInfo& folder) {
     const std::vector<TListedItem>& items = FReader.Items();
-    TDataInfo* block = FReader.Store(FArena, folder);
+    TDataInfo* block = FReader.Store(FArena, folder, FCtrl.Extras());
     const std::int64_t now = FCtrl.NowMilliseconds();
     for (std::size_t i = 0; i < items.size(); ++i) {
         const TListedItem& item = items[i];
@@ -196,10 +196,7 @@ void TFolderScanner::LimitOpenFolders() {
 }
 
 void TFolderScanner::FinishFolder(TDataInfo& folder) {
-    std::uint64_t total = 0;
-    for (const TDataInfo& child : folder.Children())
-        total += child.FSize;
-    folder.FSize = total;
+    folder.TotalChildren();
     FCtrl.ClassifyEntry(folder);
 }
 

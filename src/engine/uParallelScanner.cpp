@@ -29,10 +29,7 @@ int Processors() {
 // ---- Shared by the workers ------------------------------------------------------------------
 
 void TParallelScanner::FinishFolder(const TDataCtrl& ctrl, TDataInfo& folder) {
-    std::uint64_t total = 0;
-    for (const TDataInfo& child : folder.Children())
-        total += child.FSize;
-    folder.FSize = total;
+    folder.TotalChildren();
     ctrl.ClassifyEntry(folder);
 }
 

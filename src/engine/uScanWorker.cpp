@@ -167,7 +167,7 @@ void TParallelScanner::TWorker::List(TScanJob& job, int fd) {
 
 void TParallelScanner::TWorker::Store(TScanJob& job, int fd) {
     const std::vector<TListedItem>& items = FReader.Items();
-    TDataInfo* block = FReader.Store(Arena, *job.Folder);
+    TDataInfo* block = FReader.Store(Arena, *job.Folder, FScan.FCtrl.Extras());
     const std::int64_t now = FScan.FCtrl.NowMilliseconds();
     std::uint64_t bytes = 0;
     FNew.clear();

@@ -2,6 +2,7 @@
 
 #include "uDataInfo.h"
 #include "uEntryArena.h"
+#include "uEntryExtras.h"
 #include "uFolderReader.h"
 
 #include <cstring>
@@ -34,8 +35,10 @@ bool TTreeEdit::IsWithin(const TDataInfo* entry, const TDataInfo* top) {
     return false;
 }
 
-void TTreeEdit::MoveDown(TDataInfo& from) {
+void TTreeEdit::MoveDown(TDataInfo& from, TEntryExtras& extras) {
     TDataInfo* to = &from - 1;
+    if (from.IsHardLinked() || (from.FTimeHigh & TDataInfo::BigAltBit))
+        extras.Moved(&from, to);
     // Entries forbid copying because a copy's distances point elsewhere; this one's are
     // corrected at once: parent, children and name stay where they are.
     std::memcpy(static_cast<void*>(to), static_cast<const void*>(&from), sizeof(TDataInfo));
@@ -49,13 +52,13 @@ void TTreeEdit::MoveDown(TDataInfo& from) {
         child.SetParent(*to);
 }
 
-void TTreeEdit::Unlink(TDataInfo& entry, TDataInfo*& tracked) {
+void TTreeEdit::Unlink(TDataInfo& entry, TDataInfo*& tracked, TEntryExtras& extras) {
     TDataInfo& parent = *entry.Parent();
     TDataInfo* first = parent.FirstChild();
     const std::uint32_t count = TEntryArena::BlockCount(first);
     TDataInfo* end = first + count;
     for (TDataInfo* from = &entry + 1; from < end; ++from)
-        MoveDown(*from);
+        MoveDown(*from, extras);
     new (end - 1) TDataInfo; // no stale distances behind the block's end
     TEntryArena::SetBlockCount(first, count - 1);
     if (count == 1)
@@ -69,6 +72,9 @@ void TTreeEdit::AdoptChildren(TDataInfo& folder, const TDataInfo& standIn) {
     for (TDataInfo& child : folder.Children())
         child.SetParent(folder);
     folder.FSize = standIn.FSize;
+    folder.FAltLow = standIn.FAltLow;
+    folder.FAltHigh = standIn.FAltHigh;
+    folder.FExtra = standIn.FExtra;
     folder.FFlags = std::uint8_t((folder.FFlags & ~TDataInfo::ProblemMask) |
                                  (standIn.FFlags & TDataInfo::ProblemMask));
 }

@@ -7,6 +7,7 @@ struct statx;
 namespace quorvex {
 
 class TDataInfo;
+class TEntryExtras;
 
 /// The low-level edits of a finished tree that the live updates need: taking one entry out
 /// of its parent's block and giving a folder the children of a freshly scanned stand-in.
@@ -23,17 +24,18 @@ public:
     /// down one place, with their distances and their children's parent distances fixed,
     /// and the block's count drops; the last child leaves an empty folder. The subtree of
     /// `entry` stays in the region, unreachable, until the next full scan. `tracked`
-    /// follows its entry when that is one of the moved siblings.
-    static void Unlink(TDataInfo& entry, TDataInfo*& tracked);
+    /// follows its entry when that is one of the moved siblings, and so do the records of
+    /// `extras`.
+    static void Unlink(TDataInfo& entry, TDataInfo*& tracked, TEntryExtras& extras);
 
-    /// Gives `folder` the children, size and not-scanned state of `standIn`, a folder
+    /// Gives `folder` the children, sizes and not-scanned state of `standIn`, a folder
     /// entry that was scanned on its own; the old children stay in the region, unreachable.
     static void AdoptChildren(TDataInfo& folder, const TDataInfo& standIn);
     /// Times and inode fingerprint of a folder (not the scan root) from its own statx.
     static void SetFolderStat(TDataInfo& folder, const struct statx& st);
 
 private:
-    static void MoveDown(TDataInfo& from);
+    static void MoveDown(TDataInfo& from, TEntryExtras& extras);
 };
 
 } // namespace quorvex
