@@ -6,13 +6,14 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
-    libpugixml-dev libxlsxwriter-dev
+    libpugixml-dev libxlsxwriter-dev libzstd-dev
     libgtest-dev libbenchmark-dev
     xvfb xauth xdotool
     fonts-dejavu-core fontconfig adwaita-icon-theme shared-mime-info
     locales clang-format
     python3-openpyxl
     desktop-file-utils appstream mandoc dpkg-dev file
+    zstd ncdu gdu
 )
 
 as_root() {
