@@ -6,6 +6,7 @@
 #include "uExportEscape.h"
 #include "uGroupRanges.h"
 #include "uRegional.h"
+#include "uScanFileItem.h"
 #include "uReportDocs.h"
 #include "uSummary.h"
 #include "uTreemapRender.h"
@@ -56,6 +57,15 @@ void ReportProblems(const TDataCtrl& ctrl, std::ostream& err) {
         << ScanProblemText(first.Reason) << ")\n";
 }
 
+// A bad file's message names the file as well as the place.
+void LoadNamed(TDataCtrl& ctrl, const std::string& file) {
+    try {
+        ctrl.LoadScanFile(file);
+    } catch (const TScanFileError& e) {
+        throw std::runtime_error("'" + file + "' is not a scan file that can be read: " + e.what());
+    }
+}
+
 // The scan of the headless commands: the configuration's groups, the folder scanned, what
 // was not read named on standard error.
 void ScanHeadless(const TCommandLine& cmd, TDataCtrl& ctrl, std::ostream& err) {
@@ -67,7 +77,7 @@ void ScanHeadless(const TCommandLine& cmd, TDataCtrl& ctrl, std::ostream& err) {
     if (cmd.LoadFile.empty())
         ctrl.ScanFolder(cmd.Folder);
     else
-        ctrl.LoadScanFile(cmd.LoadFile);
+        LoadNamed(ctrl, cmd.LoadFile);
     ReportProblems(ctrl, err);
 }
 
@@ -124,7 +134,7 @@ int RunReport(const TCommandLine& cmd, std::ostream& err) {
     if (cmd.LoadFile.empty())
         view.Scan(cmd.Folder);
     else
-        view.FDataCtrl().LoadScanFile(cmd.LoadFile);
+        LoadNamed(view.FDataCtrl(), cmd.LoadFile);
     view.FillFolderTree();
     view.ShowFolder(view.FDataCtrl().Root());
     ReportProblems(view.FDataCtrl(), err);

@@ -51,13 +51,12 @@ TTreeBuilder::TPending TTreeBuilder::Describe(const TScanItem& info) {
         item.KnownTimes = std::uint8_t(item.KnownTimes | (known[t] ? 1 << t : 0));
         FUnknownTimes = FUnknownTimes || !known[t];
     }
-    std::uint8_t flags = TDataInfo::HasTimesFlag;
-    if (folder) {
-        flags |= TDataInfo::FolderFlag | std::uint8_t(ProblemBits(info) << TDataInfo::ProblemShift);
-    } else if (info.HasMode && S_ISLNK(info.Mode)) {
+    int flags = TDataInfo::HasTimesFlag;
+    if (folder)
+        flags |= TDataInfo::FolderFlag | ProblemBits(info) << TDataInfo::ProblemShift;
+    else if (info.HasMode && S_ISLNK(info.Mode))
         flags |= TDataInfo::LinkBits;
-    }
-    item.Flags = flags;
+    item.Flags = std::uint8_t(flags);
     if (info.HasUid || info.HasGid || info.HasMode)
         item.Owner = FExtras.OwnerIndex({info.Uid, info.Gid, info.Mode});
     if (!folder && info.HasIno && (info.NLink > 1 || info.HardLinkFlag)) {
