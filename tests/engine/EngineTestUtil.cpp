@@ -56,7 +56,8 @@ std::string Relative(const TDataInfo& e, std::size_t prefix) {
 }
 
 std::string FactLine(const TDataInfo& e, std::size_t prefix) {
-    std::string line = Relative(e, prefix) + " " + std::to_string(e.Size()) + " groups ";
+    std::string line = Relative(e, prefix) + " " + std::to_string(e.Size()) + " disk " +
+                       std::to_string(e.DiskSize()) + " groups ";
     for (const std::int32_t g :
          {e.SizeGroup(), e.CreateGroup(), e.AccessGroup(), e.WriteGroup(), e.NameLengthGroup()})
         line += std::to_string(g) + ",";
