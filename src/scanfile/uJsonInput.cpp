@@ -203,10 +203,10 @@ TJsonNumber TJsonInput::ReadNumber() {
         constexpr std::uint64_t Max = std::numeric_limits<std::uint64_t>::max();
         for (; c >= '0' && c <= '9'; c = PeekByte()) {
             const auto digit = static_cast<std::uint64_t>(c - '0');
-            if (n.Magnitude > (Max - digit) / 10)
-                n.Overflow = true;
-            else if (!n.Overflow)
+            if (n.Magnitude < Max / 10 || (n.Magnitude == Max / 10 && digit <= Max % 10))
                 n.Magnitude = n.Magnitude * 10 + digit;
+            else
+                n.Overflow = true;
             ++FPos;
         }
     } else {
