@@ -150,5 +150,24 @@ TEST(ScanFileTools, NcduReadsOurFiles) {
     }
 }
 
+// gdu keeps no re-export of an imported file; its non-interactive listing of the root's
+// items shows that it accepted the whole file, negative times included.
+TEST(ScanFileTools, GduReadsOurFiles) {
+    if (!Installed("gdu"))
+        GTEST_SKIP() << "gdu is not installed";
+    TempDir dir;
+    const std::string ours = dir.Str() + "/ours.json", listing = dir.Str() + "/listing.txt";
+    auto events = NcduFriendlyEvents();
+    events[1].Item.MTime = -86400;
+    {
+        TScanFileWriter writer(ours, {});
+        WriteEvents(writer, events);
+    }
+    ASSERT_EQ(Shell("gdu -n -p -f '" + ours + "' > '" + listing + "'"), 0);
+    const std::string text = ReadFileText(listing);
+    EXPECT_NE(text.find("/other fs"), std::string::npos) << text;
+    EXPECT_NE(text.find("/\xC3\xA9 unreadable"), std::string::npos) << text;
+}
+
 } // namespace
 } // namespace quorvex::test
