@@ -51,6 +51,9 @@ private:
     void CheckName(bool root, bool hasName, std::uint64_t nameOffset) const;
     std::uint64_t ReadUnsigned(std::uint64_t max, const char* what);
     std::int64_t ReadSigned(const char* what);
+    /// uid, gid or mode; sets `has`.
+    std::uint32_t ReadId(bool& has, const char* what);
+    std::int64_t ReadTime(bool& has, const char* what);
 
     std::unique_ptr<TJsonInput> FIn;
     TScanFileHeader FHeader;
