@@ -74,6 +74,10 @@ std::unique_ptr<TScanFileReader> TScanFileReader::FromText(std::string text) {
     return std::unique_ptr<TScanFileReader>(new TScanFileReader(MakeTextSource(std::move(text))));
 }
 
+std::unique_ptr<TScanFileReader> TScanFileReader::FromSource(std::unique_ptr<TByteSource> source) {
+    return std::unique_ptr<TScanFileReader>(new TScanFileReader(DecodeSource(std::move(source))));
+}
+
 void TScanFileReader::ReadHeader() {
     FIn->Expect('[', "'[' opening a scan file");
     const TJsonNumber major = FIn->ReadNumber();

@@ -23,6 +23,8 @@ public:
     explicit TScanFileReader(const std::string& path);
     /// Reads from an in-memory text (tests, and the lead's engine tests).
     static std::unique_ptr<TScanFileReader> FromText(std::string text);
+    /// Reads what `source` hands out (uByteSource.h), decompressed when it is zstd.
+    static std::unique_ptr<TScanFileReader> FromSource(std::unique_ptr<TByteSource> source);
     ~TScanFileReader();
     TScanFileReader(const TScanFileReader&) = delete;
     TScanFileReader& operator=(const TScanFileReader&) = delete;

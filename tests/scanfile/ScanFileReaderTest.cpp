@@ -1,7 +1,6 @@
 #include "ScanFileTestUtil.h"
 
 #include <gtest/gtest.h>
-#include <zstd.h>
 
 namespace quorvex::test {
 namespace {
@@ -17,17 +16,30 @@ std::vector<TScanEvent> ReadText(std::string text) {
     return ReadEvents(*reader);
 }
 
+// Every escape form, surrogate pairs, lone surrogates and raw bytes.
+const std::string EscapeText =
+    Scan(",{\"name\":\"\\u00e9\\u20AC\\ud83d\\ude00 \\\"\\\\\\b\\f\\n\\r\\t\\u0001\"},"
+         "{\"name\":\"lone \\ud800 \\udc00 \\ud800\\ud83d\\ude00\"},"
+         "{\"name\":\"raw \xFF\xC0 bytes\",\"excluded\":\"\\u0000\\/any\"}");
+
 TEST(ScanFileReader, DecodesEscapesAndSurrogatePairs) {
-    const auto events =
-        ReadText(Scan(",{\"name\":\"\\u00e9\\u20AC\\ud83d\\ude00 \\\"\\\\\\b\\f\\n\\r\\t\\u0001\"},"
-                      "{\"name\":\"lone \\ud800 \\udc00 \\ud800\\ud83d\\ude00\"},"
-                      "{\"name\":\"raw \xFF\xC0 bytes\",\"excluded\":\"\\u0000\\/any\"}"));
+    const auto events = ReadText(EscapeText);
     ASSERT_EQ(events.size(), 6u);
     EXPECT_EQ(events[1].Item.Name, "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80 \"\\\b\f\n\r\t\x01");
     // Lone surrogates keep their 3-byte form, a high one before a pair included.
     EXPECT_EQ(events[2].Item.Name, "lone \xED\xA0\x80 \xED\xB0\x80 \xED\xA0\x80\xF0\x9F\x98\x80");
     EXPECT_EQ(events[3].Item.Name, "raw \xFF\xC0 bytes");
     EXPECT_EQ(events[3].Item.Excluded, std::string("\0/any", 5));
+}
+
+TEST(ScanFileReader, ChunkBoundariesChangeNothing) {
+    const auto whole = ReadText(EscapeText);
+    for (const std::size_t size : {1, 2, 5}) {
+        auto plain = TScanFileReader::FromSource(Chunked(EscapeText, size));
+        EXPECT_EQ(ReadEvents(*plain), whole) << size;
+        auto zstd = TScanFileReader::FromSource(Chunked(Compressed(EscapeText), size));
+        EXPECT_EQ(ReadEvents(*zstd), whole) << size;
+    }
 }
 
 TEST(ScanFileReader, ReadsTheFieldsAndInheritsTheDevice) {
@@ -120,14 +132,17 @@ TEST_P(ScanFileRefusal, ThrowsWithTheOffsetOfTheFault) {
     const TRefusal& r = GetParam();
     const std::size_t expected = r.At.empty() ? r.Text.size() : r.Text.rfind(r.At);
     ASSERT_NE(expected, std::string::npos) << "bad test case";
-    try {
-        auto reader = TScanFileReader::FromText(r.Text);
-        while (reader->Next() != EEvent::End) {
+    // Whole, and split where every token crosses a chunk boundary.
+    for (const std::size_t chunk : {r.Text.size() + 1, std::size_t{1}, std::size_t{3}}) {
+        try {
+            auto reader = TScanFileReader::FromSource(Chunked(r.Text, chunk));
+            while (reader->Next() != EEvent::End) {
+            }
+            ADD_FAILURE() << "accepted in chunks of " << chunk;
+        } catch (const TScanFileError& e) {
+            EXPECT_EQ(e.Offset(), expected) << e.what() << ", chunks of " << chunk;
+            EXPECT_TRUE(std::string(e.what()).ends_with(" at byte " + std::to_string(expected)));
         }
-        FAIL() << "accepted";
-    } catch (const TScanFileError& e) {
-        EXPECT_EQ(e.Offset(), expected) << e.what();
-        EXPECT_TRUE(std::string(e.what()).ends_with(" at byte " + std::to_string(expected)));
     }
 }
 
@@ -186,12 +201,6 @@ INSTANTIATE_TEST_SUITE_P(
         TRefusal{H + Root + "]],", ",", "comma after the end"},
         TRefusal{H + Root + "]] x", "x", "trailing garbage"},
         TRefusal{H + Root + "],{}]", ",{}", "second root"}));
-
-std::string Compressed(const std::string& text) {
-    std::string out(ZSTD_compressBound(text.size()), '\0');
-    out.resize(ZSTD_compress(out.data(), out.size(), text.data(), text.size(), 3));
-    return out;
-}
 
 TEST(ScanFileReader, ZstdTextsReadAndBrokenOnesAreRefused) {
     const std::string text = Scan(",{\"name\":\"a\",\"asize\":5}");
