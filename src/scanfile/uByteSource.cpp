@@ -3,7 +3,6 @@
 #include "uScanFileItem.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <system_error>
 #include <unistd.h>
@@ -64,11 +63,14 @@ private:
     bool FDone = false;
 };
 
-// Hands out the chunk already read for the magic-byte check, then the rest of the source.
+// Hands out the bytes already read for the magic-byte check, then the rest of the source.
 class THeadSource : public TByteSource {
 public:
-    THeadSource(std::unique_ptr<TByteSource> rest, std::string_view head)
-        : FRest(std::move(rest)), FHead(head) {}
+    THeadSource(std::unique_ptr<TByteSource> rest, std::string_view head, std::string copy)
+        : FRest(std::move(rest)), FHead(head), FCopy(std::move(copy)) {
+        if (!FCopy.empty())
+            FHead = FCopy;
+    }
     std::string_view Next() override {
         if (FHeadDone)
             return FRest->Next();
@@ -78,7 +80,8 @@ public:
 
 private:
     std::unique_ptr<TByteSource> FRest;
-    std::string_view FHead; // points into FRest's buffer until FRest->Next() is called
+    std::string_view FHead; // into FRest's buffer (valid until FRest->Next()) or FCopy
+    std::string FCopy;
     bool FHeadDone = false;
 };
 
@@ -132,28 +135,37 @@ std::string_view TZstdSource::Next() {
     return {};
 }
 
-std::unique_ptr<TByteSource> Decoded(std::unique_ptr<TByteSource> raw) {
-    const std::string_view head = raw->Next();
-    const bool zstd = head.size() >= 4 && std::memcmp(head.data(), "\x28\xB5\x2F\xFD", 4) == 0;
-    auto source = std::make_unique<THeadSource>(std::move(raw), head);
+} // namespace
+
+std::unique_ptr<TByteSource> DecodeSource(std::unique_ptr<TByteSource> raw) {
+    constexpr std::string_view Magic = "\x28\xB5\x2F\xFD";
+    std::string_view head = raw->Next();
+    std::string copy;
+    // A source with tiny chunks: gather the magic's length first.
+    while (!head.empty() && head.size() < Magic.size() && copy.size() < Magic.size()) {
+        copy.append(head);
+        head = raw->Next();
+    }
+    if (!copy.empty())
+        copy.append(head);
+    const bool zstd = (copy.empty() ? head : copy).substr(0, Magic.size()) == Magic;
+    auto source = std::make_unique<THeadSource>(std::move(raw), head, std::move(copy));
     if (zstd)
         return std::make_unique<TZstdSource>(std::move(source));
     return source;
 }
 
-} // namespace
-
 std::unique_ptr<TByteSource> OpenFileSource(const std::string& path) {
     if (path == "-")
-        return Decoded(std::make_unique<TFdSource>(STDIN_FILENO, false, "standard input"));
+        return DecodeSource(std::make_unique<TFdSource>(STDIN_FILENO, false, "standard input"));
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         throw std::system_error(errno, std::generic_category(), "cannot open " + path);
-    return Decoded(std::make_unique<TFdSource>(fd, true, path));
+    return DecodeSource(std::make_unique<TFdSource>(fd, true, path));
 }
 
 std::unique_ptr<TByteSource> MakeTextSource(std::string text) {
-    return Decoded(std::make_unique<TTextSource>(std::move(text)));
+    return DecodeSource(std::make_unique<TTextSource>(std::move(text)));
 }
 
 } // namespace quorvex

@@ -20,6 +20,9 @@ public:
 /// later throws std::system_error too, broken zstd data TScanFileError.
 std::unique_ptr<TByteSource> OpenFileSource(const std::string& path);
 
+/// `raw`, decompressed when its first bytes are zstd's magic number.
+std::unique_ptr<TByteSource> DecodeSource(std::unique_ptr<TByteSource> raw);
+
 /// The bytes of `text`, decompressed when they are zstd data.
 std::unique_ptr<TByteSource> MakeTextSource(std::string text);
 

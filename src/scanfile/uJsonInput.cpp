@@ -4,6 +4,7 @@
 
 #include <array>
 #include <limits>
+#include <string_view>
 
 namespace quorvex {
 namespace {
@@ -117,53 +118,32 @@ void TJsonInput::ReadString(std::string& out) {
 }
 
 void TJsonInput::ReadEscape(std::string& out, std::uint32_t& pendingHigh) {
+    static constexpr std::string_view Escaped = "\"\\/bfnrt", Plain = "\"\\/\b\f\n\r\t";
     const std::uint64_t start = Offset();
     ++FPos;
     const int c = PeekByte();
     if (c < 0)
         Fail("truncated: unterminated string");
     ++FPos;
-    char plain = 0;
-    switch (c) {
-    case '"':
-    case '\\':
-    case '/':
-        plain = static_cast<char>(c);
-        break;
-    case 'b':
-        plain = '\b';
-        break;
-    case 'f':
-        plain = '\f';
-        break;
-    case 'n':
-        plain = '\n';
-        break;
-    case 'r':
-        plain = '\r';
-        break;
-    case 't':
-        plain = '\t';
-        break;
-    case 'u': {
-        const std::uint32_t cp = ReadHex4();
-        if (cp >= 0xDC00 && cp <= 0xDFFF && pendingHigh != 0) {
-            AppendUtf8(out, 0x10000 + ((pendingHigh - 0xD800) << 10) + (cp - 0xDC00));
-            pendingHigh = 0;
-            return;
-        }
+    if (c != 'u') {
+        const std::size_t index = Escaped.find(static_cast<char>(c));
+        if (index == std::string_view::npos)
+            FailAt(start, "invalid escape in a string");
         FlushHigh(out, pendingHigh);
-        if (cp >= 0xD800 && cp <= 0xDBFF)
-            pendingHigh = cp;
-        else
-            AppendUtf8(out, cp);
+        out += Plain[index];
         return;
     }
-    default:
-        FailAt(start, "invalid escape in a string");
+    const std::uint32_t cp = ReadHex4();
+    if (cp >= 0xDC00 && cp <= 0xDFFF && pendingHigh != 0) {
+        AppendUtf8(out, 0x10000 + ((pendingHigh - 0xD800) << 10) + (cp - 0xDC00));
+        pendingHigh = 0;
+        return;
     }
     FlushHigh(out, pendingHigh);
-    out += plain;
+    if (cp >= 0xD800 && cp <= 0xDBFF)
+        pendingHigh = cp;
+    else
+        AppendUtf8(out, cp);
 }
 
 std::uint32_t TJsonInput::ReadHex4() {
@@ -196,31 +176,40 @@ TJsonNumber TJsonInput::ReadNumber() {
         ++FPos;
         c = PeekByte();
     }
-    if (c == '0') {
-        ++FPos;
-        c = PeekByte();
-    } else if (c >= '1' && c <= '9') {
-        constexpr std::uint64_t Max = std::numeric_limits<std::uint64_t>::max();
-        for (; c >= '0' && c <= '9'; c = PeekByte()) {
-            const auto digit = static_cast<std::uint64_t>(c - '0');
-            if (n.Magnitude > (Max - digit) / 10)
-                n.Overflow = true;
-            else if (!n.Overflow)
-                n.Magnitude = n.Magnitude * 10 + digit;
-            ++FPos;
-        }
-    } else {
+    if (c < '0' || c > '9')
         FailToken(c, "a number");
-    }
-    if (c == '.') {
+    if (c == '0')
+        ++FPos; // JSON allows no leading zeros: a digit after it fails in the caller
+    else
+        ReadMagnitude(n);
+    c = PeekByte();
+    if (c == '.' || c == 'e' || c == 'E') {
         n.Integral = false;
+        SkipFractionAndExponent(c);
+    }
+    return n;
+}
+
+void TJsonInput::ReadMagnitude(TJsonNumber& n) {
+    constexpr std::uint64_t Max = std::numeric_limits<std::uint64_t>::max();
+    for (int c = PeekByte(); c >= '0' && c <= '9'; c = PeekByte()) {
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        if (n.Magnitude < Max / 10 || (n.Magnitude == Max / 10 && digit <= Max % 10))
+            n.Magnitude = n.Magnitude * 10 + digit;
+        else
+            n.Overflow = true;
+        ++FPos;
+    }
+}
+
+void TJsonInput::SkipFractionAndExponent(int c) {
+    if (c == '.') {
         ++FPos;
         if (SkipDigits() == 0)
             Fail("expected a digit after '.'");
         c = PeekByte();
     }
     if (c == 'e' || c == 'E') {
-        n.Integral = false;
         ++FPos;
         c = PeekByte();
         if (c == '+' || c == '-')
@@ -228,7 +217,6 @@ TJsonNumber TJsonInput::ReadNumber() {
         if (SkipDigits() == 0)
             Fail("expected a digit in the exponent");
     }
-    return n;
 }
 
 void TJsonInput::ReadLiteral(const char* word) {

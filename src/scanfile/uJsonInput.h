@@ -72,6 +72,8 @@ private:
     std::uint32_t ReadHex4();
     void ReadLiteral(const char* word);
     std::uint64_t SkipDigits();
+    void ReadMagnitude(TJsonNumber& n);
+    void SkipFractionAndExponent(int c);
     void SkipScalar(int token);
     void ReadKeyAndColon();
 

@@ -74,6 +74,10 @@ std::unique_ptr<TScanFileReader> TScanFileReader::FromText(std::string text) {
     return std::unique_ptr<TScanFileReader>(new TScanFileReader(MakeTextSource(std::move(text))));
 }
 
+std::unique_ptr<TScanFileReader> TScanFileReader::FromSource(std::unique_ptr<TByteSource> source) {
+    return std::unique_ptr<TScanFileReader>(new TScanFileReader(DecodeSource(std::move(source))));
+}
+
 void TScanFileReader::ReadHeader() {
     FIn->Expect('[', "'[' opening a scan file");
     const TJsonNumber major = FIn->ReadNumber();
@@ -194,7 +198,6 @@ void TScanFileReader::ReadInfo(bool root) {
 
 void TScanFileReader::ReadField(bool& hasName, std::uint64_t& nameOffset) {
     constexpr std::uint64_t Max64 = std::numeric_limits<std::uint64_t>::max();
-    constexpr std::uint64_t Max32 = std::numeric_limits<std::uint32_t>::max();
     switch (KeyOf(FKey)) {
     case EKey::Name:
         hasName = true;
@@ -222,28 +225,22 @@ void TScanFileReader::ReadField(bool& hasName, std::uint64_t& nameOffset) {
         FItem.HardLinkFlag = FIn->ReadBool();
         return;
     case EKey::Uid:
-        FItem.Uid = static_cast<std::uint32_t>(ReadUnsigned(Max32, "uid"));
-        FItem.HasUid = true;
+        FItem.Uid = ReadId(FItem.HasUid, "uid");
         return;
     case EKey::Gid:
-        FItem.Gid = static_cast<std::uint32_t>(ReadUnsigned(Max32, "gid"));
-        FItem.HasGid = true;
+        FItem.Gid = ReadId(FItem.HasGid, "gid");
         return;
     case EKey::Mode:
-        FItem.Mode = static_cast<std::uint32_t>(ReadUnsigned(Max32, "mode"));
-        FItem.HasMode = true;
+        FItem.Mode = ReadId(FItem.HasMode, "mode");
         return;
     case EKey::MTime:
-        FItem.MTime = ReadSigned("mtime");
-        FItem.HasMTime = true;
+        FItem.MTime = ReadTime(FItem.HasMTime, "mtime");
         return;
     case EKey::CrTime:
-        FItem.CrTime = ReadSigned("quorvex_crtime");
-        FItem.HasCrTime = true;
+        FItem.CrTime = ReadTime(FItem.HasCrTime, "quorvex_crtime");
         return;
     case EKey::ATime:
-        FItem.ATime = ReadSigned("quorvex_atime");
-        FItem.HasATime = true;
+        FItem.ATime = ReadTime(FItem.HasATime, "quorvex_atime");
         return;
     case EKey::ReadError:
         FItem.ReadError = FIn->ReadBool();
@@ -287,6 +284,17 @@ std::uint64_t TScanFileReader::ReadUnsigned(std::uint64_t max, const char* what)
     if (n.Overflow || n.Magnitude > max)
         TJsonInput::FailAt(n.Offset, std::string(what) + " is out of range");
     return n.Magnitude;
+}
+
+std::uint32_t TScanFileReader::ReadId(bool& has, const char* what) {
+    has = true;
+    return static_cast<std::uint32_t>(
+        ReadUnsigned(std::numeric_limits<std::uint32_t>::max(), what));
+}
+
+std::int64_t TScanFileReader::ReadTime(bool& has, const char* what) {
+    has = true;
+    return ReadSigned(what);
 }
 
 std::int64_t TScanFileReader::ReadSigned(const char* what) {

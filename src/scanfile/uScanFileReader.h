@@ -23,6 +23,8 @@ public:
     explicit TScanFileReader(const std::string& path);
     /// Reads from an in-memory text (tests, and the lead's engine tests).
     static std::unique_ptr<TScanFileReader> FromText(std::string text);
+    /// Reads what `source` hands out (uByteSource.h), decompressed when it is zstd.
+    static std::unique_ptr<TScanFileReader> FromSource(std::unique_ptr<TByteSource> source);
     ~TScanFileReader();
     TScanFileReader(const TScanFileReader&) = delete;
     TScanFileReader& operator=(const TScanFileReader&) = delete;
@@ -51,6 +53,9 @@ private:
     void CheckName(bool root, bool hasName, std::uint64_t nameOffset) const;
     std::uint64_t ReadUnsigned(std::uint64_t max, const char* what);
     std::int64_t ReadSigned(const char* what);
+    /// uid, gid or mode; sets `has`.
+    std::uint32_t ReadId(bool& has, const char* what);
+    std::int64_t ReadTime(bool& has, const char* what);
 
     std::unique_ptr<TJsonInput> FIn;
     TScanFileHeader FHeader;

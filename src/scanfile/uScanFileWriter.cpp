@@ -25,13 +25,13 @@ template <typename T> char* PutNumber(char* p, T value) {
 }
 
 // Raw bytes, so a name that is not UTF-8 comes back byte for byte; only what JSON forbids
-// in a string is escaped.
+// in a string is escaped, and DEL, which ncdu 1.18 refuses raw ("Invalid character").
 char* PutString(char* p, std::string_view text) {
     static constexpr char Hex[] = "0123456789abcdef";
     *p++ = '"';
     for (const char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
-        if (c >= 0x20 && c != '"' && c != '\\') {
+        if (c >= 0x20 && c != '"' && c != '\\' && c != 0x7F) {
             *p++ = ch;
             continue;
         }

@@ -1,11 +1,16 @@
 #include "FixtureTree.h"
 #include "ScanFileTestUtil.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <limits>
+#include <system_error>
+#include <unistd.h>
 
 namespace quorvex::test {
 namespace {
@@ -95,10 +100,21 @@ TEST(ScanFileRoundTrip, WriterOutputReadsBackItemForItem) {
     EXPECT_EQ(ReadEvents(*reader), events);
 }
 
+TEST(ScanFileRoundTrip, ReadsBackInChunksOfAnySize) {
+    const std::vector<TScanEvent> events = VariedEvents();
+    const std::string text = WriteText(events);
+    for (const std::size_t size : {1, 7}) {
+        auto plain = TScanFileReader::FromSource(Chunked(text, size));
+        EXPECT_EQ(ReadEvents(*plain), events) << size;
+        auto zstd = TScanFileReader::FromSource(Chunked(Compressed(text), size));
+        EXPECT_EQ(ReadEvents(*zstd), events) << size;
+    }
+}
+
 TEST(ScanFileRoundTrip, WriterBytesFollowTheToolsLayout) {
     TScanItem root = Named("/r", true);
     root.Dev = 5;
-    TScanItem file = Named("a\x01\"");
+    TScanItem file = Named("a\x01\"\x7F\xFF");
     file.Dev = 5;
     file.ASize = 3;
     file.HasMTime = true;
@@ -121,11 +137,13 @@ TEST(ScanFileRoundTrip, WriterBytesFollowTheToolsLayout) {
                           {EEvent::EndFolder, {}},
                           {EEvent::EndFolder, {}},
                           {EEvent::End, {}}});
-    EXPECT_EQ(text, "[1,2,{\"progname\":\"q\",\"progver\":\"1\",\"timestamp\":7},\n"
-                    "[{\"name\":\"/r\",\"dev\":5},\n"
-                    "{\"name\":\"a\\u0001\\\"\",\"asize\":3,\"mtime\":-2,\"quorvex_crtime\":0},\n"
-                    "[{\"name\":\"s\",\"dev\":6,\"ino\":9,\"hlnkc\":true,\"nlink\":2,"
-                    "\"excluded\":\"otherfs\"}]]]\n");
+    EXPECT_EQ(
+        text,
+        "[1,2,{\"progname\":\"q\",\"progver\":\"1\",\"timestamp\":7},\n"
+        "[{\"name\":\"/r\",\"dev\":5},\n"
+        "{\"name\":\"a\\u0001\\\"\\u007f\xFF\",\"asize\":3,\"mtime\":-2,\"quorvex_crtime\":0},\n"
+        "[{\"name\":\"s\",\"dev\":6,\"ino\":9,\"hlnkc\":true,\"nlink\":2,"
+        "\"excluded\":\"otherfs\"}]]]\n");
 }
 
 TEST(ScanFileRoundTrip, WriterRefusesCallsOutOfOrderAndUnreadableNames) {
@@ -216,6 +234,40 @@ TEST(ScanFileRoundTrip, UnfinishedWriterLeavesTheOldFile) {
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path()))
         ++count;
     EXPECT_EQ(count, 2u);
+}
+
+// Points descriptor `fd` (standard input or output) at a file while it lives.
+class TRedirect {
+public:
+    TRedirect(int fd, const std::string& path, int flags) : FFd(fd), FSaved(::dup(fd)) {
+        const int file = ::open(path.c_str(), flags, 0644);
+        if (FSaved < 0 || file < 0 || ::dup2(file, fd) < 0)
+            throw std::system_error(errno, std::generic_category(), "redirect");
+        ::close(file);
+    }
+    ~TRedirect() {
+        ::dup2(FSaved, FFd);
+        ::close(FSaved);
+    }
+
+private:
+    int FFd, FSaved;
+};
+
+TEST(ScanFileRoundTrip, DashIsStandardOutputAndInput) {
+    TempDir dir;
+    const std::string path = dir.Str() + "/piped.json";
+    const std::vector<TScanEvent> events = VariedEvents();
+    std::fflush(stdout);
+    {
+        TRedirect out(STDOUT_FILENO, path, O_WRONLY | O_CREAT | O_TRUNC);
+        TScanFileWriter writer("-", TestHeader());
+        WriteEvents(writer, events);
+    }
+    EXPECT_EQ(ReadFileText(path), WriteText(events));
+    TRedirect in(STDIN_FILENO, path, O_RDONLY);
+    TScanFileReader reader("-");
+    EXPECT_EQ(ReadEvents(reader), events);
 }
 
 } // namespace

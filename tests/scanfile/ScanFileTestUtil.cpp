@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <zstd.h>
 
 namespace quorvex {
 
@@ -98,6 +99,35 @@ TScanItem Named(std::string name, bool folder) {
     item.Name = std::move(name);
     item.Folder = folder;
     return item;
+}
+
+namespace {
+
+class TChunkedSource : public TByteSource {
+public:
+    TChunkedSource(std::string text, std::size_t size) : FText(std::move(text)), FSize(size) {}
+    std::string_view Next() override {
+        const std::string_view chunk = std::string_view(FText).substr(FPos, FSize);
+        FPos += chunk.size();
+        return chunk;
+    }
+
+private:
+    std::string FText;
+    std::size_t FSize;
+    std::size_t FPos = 0;
+};
+
+} // namespace
+
+std::unique_ptr<TByteSource> Chunked(std::string text, std::size_t size) {
+    return std::make_unique<TChunkedSource>(std::move(text), size);
+}
+
+std::string Compressed(const std::string& text) {
+    std::string out(ZSTD_compressBound(text.size()), '\0');
+    out.resize(ZSTD_compress(out.data(), out.size(), text.data(), text.size(), 3));
+    return out;
 }
 
 std::string ReadFileText(const std::string& path) {

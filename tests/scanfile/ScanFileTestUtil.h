@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uByteSource.h"
 #include "uScanFileReader.h"
 #include "uScanFileWriter.h"
 
@@ -32,6 +33,10 @@ inline const std::string HeaderText =
     "[1,2,{\"progname\":\"test\",\"progver\":\"1.0\",\"timestamp\":1700000000},\n";
 
 TScanItem Named(std::string name, bool folder = false);
+/// `text` handed out `size` bytes at a time, so tokens start and end at every offset.
+std::unique_ptr<TByteSource> Chunked(std::string text, std::size_t size);
+/// `text` as one zstd frame.
+std::string Compressed(const std::string& text);
 std::string ReadFileText(const std::string& path);
 
 } // namespace quorvex::test
