@@ -6,8 +6,8 @@
 #include "uExportEscape.h"
 #include "uGroupRanges.h"
 #include "uRegional.h"
-#include "uScanFileItem.h"
 #include "uReportDocs.h"
+#include "uScanFileItem.h"
 #include "uSummary.h"
 #include "uTreemapRender.h"
 #include "uVersion.h"
@@ -37,11 +37,12 @@ std::string FolderArgument(const std::string& arg) {
 
 bool IsScanFileArgument(const std::string& arg) {
     const auto endsWith = [&arg](std::string_view tail) {
-        return arg.size() > tail.size() && arg.compare(arg.size() - tail.size(), tail.size(), tail) == 0;
+        return arg.size() > tail.size() &&
+               arg.compare(arg.size() - tail.size(), tail.size(), tail) == 0;
     };
     std::error_code error;
-    return (endsWith(".json") || endsWith(".json.zst")) &&
-           std::filesystem::exists(arg, error) && !std::filesystem::is_directory(arg, error);
+    return (endsWith(".json") || endsWith(".json.zst")) && std::filesystem::exists(arg, error) &&
+           !std::filesystem::is_directory(arg, error);
 }
 
 namespace {
@@ -163,7 +164,8 @@ TCommandLine ActionOnly(TCommandLine::EAction action) {
 
 void SetAction(TCommandLine& cmd, TCommandLine::EAction action) {
     if (cmd.Action != TCommandLine::EAction::Window && cmd.Action != action)
-        throw EUsageError{"only one of --summary, --report, --treemap and --export-scan can be given"};
+        throw EUsageError{
+            "only one of --summary, --report, --treemap and --export-scan can be given"};
     cmd.Action = action;
 }
 

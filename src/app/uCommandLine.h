@@ -32,7 +32,7 @@ struct TCommandLine {
     std::string LoadFile;
     std::string ExportScanFile; ///< --export-scan: the scan file to write, as given
     bool DiskUsage = false;     ///< --disk-usage: count allocated bytes, each inode once
-    std::string TreemapFile;                       ///< --treemap: the PNG to write, as given
+    std::string TreemapFile;    ///< --treemap: the PNG to write, as given
     int TreemapWidth = 1600, TreemapHeight = 1000; ///< --size
 };
 

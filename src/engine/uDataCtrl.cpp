@@ -186,9 +186,7 @@ std::int32_t TDataCtrl::AgeGroup(bool hasTime, std::int64_t seconds, std::int64_
 
 void TDataCtrl::ClassifyEntry(TDataInfo& entry, std::int64_t now) const {
     const bool timed = entry.HasTimes();
-    const auto seconds = [](bool known, std::int64_t value) {
-        return known ? value : UnknownTime;
-    };
+    const auto seconds = [](bool known, std::int64_t value) { return known ? value : UnknownTime; };
     entry.SetGroup(TDataInfo::gsSize, NumericGroup(double(entry.Size()), FSizeThresholds));
     entry.SetGroup(TDataInfo::gsCreate,
                    AgeGroup(timed, seconds(entry.HasCreateTime(), entry.CreateSeconds()), now));

@@ -95,7 +95,8 @@ bool TDataCtrl::ApplyHardLinks() {
     bool changed = false;
     const std::int64_t now = FNow();
     for (std::size_t i = 0; i < seen.size(); ++i) {
-        const bool first = i == 0 || seen[i - 1].Dev != seen[i].Dev || seen[i - 1].Ino != seen[i].Ino;
+        const bool first =
+            i == 0 || seen[i - 1].Dev != seen[i].Dev || seen[i - 1].Ino != seen[i].Ino;
         TDataInfo& entry = *seen[i].Entry;
         const THardLink& link = *FExtras.Link(&entry);
         const std::uint64_t wanted = first && !link.CountedElsewhere ? link.DiskBytes : 0;

@@ -104,8 +104,8 @@ namespace quorvex {
 void TDataCtrl::Describe(const TDataInfo& entry, TScanItem& item) const {
     item = TScanItem{};
     item.Name = entry.Name();
-    item.Folder = entry.IsFolder() && !(entry.NotScanned() &&
-                                        entry.ScanProblem() == EScanProblem::OtherVolume);
+    item.Folder = entry.IsFolder() &&
+                  !(entry.NotScanned() && entry.ScanProblem() == EScanProblem::OtherVolume);
     item.Dev = FRootDev; // a scan never leaves the scanned folder's file system
     if (entry.IsFolder()) {
         // A folder's own blocks: what its total holds beyond its children's.
@@ -143,6 +143,7 @@ void TDataCtrl::Describe(const TDataInfo& entry, TScanItem& item) const {
             item.Excluded = "otherfs";
         else
             item.ReadError = true;
+        item.Problem = std::uint64_t(entry.ScanProblem()) + 1; // the reason, for Quorvex
     }
 }
 

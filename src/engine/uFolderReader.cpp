@@ -109,8 +109,8 @@ bool TFolderReader::Next() {
 void TFolderReader::Examine(const char* name) {
     struct statx st; // filled by the kernel
     constexpr unsigned mask = STATX_TYPE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_CTIME |
-                              STATX_BTIME | STATX_INO | STATX_MNT_ID | STATX_BLOCKS |
-                              STATX_NLINK | STATX_UID | STATX_GID | STATX_MODE;
+                              STATX_BTIME | STATX_INO | STATX_MNT_ID | STATX_BLOCKS | STATX_NLINK |
+                              STATX_UID | STATX_GID | STATX_MODE;
     if (statx(FFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, mask, &st) != 0) {
         // Gone since the listing, or not examinable: the item is left out.
         FDenied = FDenied || errno == EACCES;

@@ -24,10 +24,11 @@ bool IsUnreadFolder(const TScanItem& info) {
 }
 
 std::uint8_t ProblemBits(const TScanItem& info) {
+    if (info.Problem >= 1 && info.Problem <= std::uint64_t(EScanProblem::NotRead) + 1)
+        return std::uint8_t(info.Problem); // as Quorvex wrote it
     if (!info.Excluded.empty()) {
         const bool other = info.Excluded != "pattern" && info.Excluded != "frmlnk";
-        return std::uint8_t(
-            int(other ? EScanProblem::OtherVolume : EScanProblem::NotRead) + 1);
+        return std::uint8_t(int(other ? EScanProblem::OtherVolume : EScanProblem::NotRead) + 1);
     }
     return info.ReadError ? std::uint8_t(int(EScanProblem::ReadError) + 1) : 0;
 }
@@ -77,10 +78,9 @@ void TTreeBuilder::Push(const TScanItem& info) {
     frame.SelfName = info.Name;
     frame.Items.clear();
     frame.Names.clear();
-    frame.PathLength = FPath.size();
     if (frame.Self.Flags & TDataInfo::ProblemMask) {
-        const auto reason = EScanProblem(((frame.Self.Flags & TDataInfo::ProblemMask) >>
-                                          TDataInfo::ProblemShift) - 1);
+        const auto reason = EScanProblem(
+            ((frame.Self.Flags & TDataInfo::ProblemMask) >> TDataInfo::ProblemShift) - 1);
         FProblems.push_back({FPath, reason, 0});
     }
 }
@@ -94,10 +94,12 @@ void TTreeBuilder::Root(const TScanItem& info) {
 }
 
 void TTreeBuilder::OpenFolder(const TScanItem& info) {
+    const std::size_t parentPath = FPath.size();
     if (FPath.empty() || FPath.back() != '/')
         FPath += '/';
     FPath += info.Name;
     Push(info);
+    FFrames[FDepth - 1].PathLength = parentPath; // what the path is again once it closes
 }
 
 void TTreeBuilder::File(const TScanItem& info) {
@@ -175,8 +177,8 @@ void TTreeBuilder::Fill(TDataInfo& entry, const TPending& item, const char* name
     }
     if (item.HardLinked) {
         entry.SetExtraBits(TDataInfo::HardLinkBit, true);
-        FExtras.AddLink(&entry, {item.Dev, item.Ino, item.NLink, item.DiskBytes,
-                                 item.CountedElsewhere});
+        FExtras.AddLink(&entry,
+                        {item.Dev, item.Ino, item.NLink, item.DiskBytes, item.CountedElsewhere});
     }
 }
 

@@ -21,6 +21,8 @@ struct TScanItem {
     std::int64_t MTime = 0, CrTime = 0, ATime = 0;
     bool HasMTime = false, HasCrTime = false, HasATime = false;
     bool ReadError = false, NotReg = false;
+    /// Why a folder was not read completely, as Quorvex tells it (its own key): 0 none.
+    std::uint64_t Problem = 0;
     std::string Excluded; // empty when not excluded
 
     friend bool operator==(const TScanItem&, const TScanItem&) = default;

@@ -24,6 +24,8 @@ enum class EKey {
     MTime,
     CrTime,
     ATime,
+    OwnMTime,
+    Problem,
     ReadError,
     Excluded,
     NotReg,
@@ -49,6 +51,8 @@ EKey KeyOf(std::string_view key) {
         {"mtime", EKey::MTime},
         {"quorvex_crtime", EKey::CrTime},
         {"quorvex_atime", EKey::ATime},
+        {"quorvex_mtime", EKey::OwnMTime},
+        {"quorvex_problem", EKey::Problem},
         {"read_error", EKey::ReadError},
         {"excluded", EKey::Excluded},
         {"notreg", EKey::NotReg},
@@ -242,6 +246,12 @@ void TScanFileReader::ReadField(bool& hasName, std::uint64_t& nameOffset) {
     case EKey::ATime:
         FItem.ATime = ReadTime(FItem.HasATime, "quorvex_atime");
         return;
+    case EKey::OwnMTime:
+        FItem.MTime = ReadTime(FItem.HasMTime, "quorvex_mtime");
+        return;
+    case EKey::Problem:
+        FItem.Problem = ReadUnsigned(Max64, "quorvex_problem");
+        return;
     case EKey::ReadError:
         FItem.ReadError = FIn->ReadBool();
         return;
@@ -302,6 +312,9 @@ std::int64_t TScanFileReader::ReadSigned(const char* what) {
     if (!n.Integral)
         TJsonInput::FailAt(n.Offset, std::string(what) + " is not an integer");
     constexpr auto Max = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+    // One writer stores a time before 1970 as its 64-bit two's complement, unsigned.
+    if (!n.Negative && !n.Overflow && n.Magnitude > Max)
+        return static_cast<std::int64_t>(n.Magnitude);
     if (n.Overflow || n.Magnitude > Max + (n.Negative ? 1 : 0))
         TJsonInput::FailAt(n.Offset, std::string(what) + " is out of range");
     // Negate in unsigned arithmetic: -2^63 has no positive counterpart.

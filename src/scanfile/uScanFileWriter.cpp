@@ -199,11 +199,14 @@ void TScanFileWriter::WriteInfo(const TScanItem& item, bool withDev) {
     p = PutOptional(p, item.HasUid, ",\"uid\":", item.Uid);
     p = PutOptional(p, item.HasGid, ",\"gid\":", item.Gid);
     p = PutOptional(p, item.HasMode, ",\"mode\":", item.Mode);
-    p = PutOptional(p, item.HasMTime, ",\"mtime\":", item.MTime);
+    // One reader refuses a time before 1970 under the common key: such a time has its own.
+    p = PutOptional(p, item.HasMTime && item.MTime >= 0, ",\"mtime\":", item.MTime);
+    p = PutOptional(p, item.HasMTime && item.MTime < 0, ",\"quorvex_mtime\":", item.MTime);
     p = PutOptional(p, item.HasCrTime, ",\"quorvex_crtime\":", item.CrTime);
     p = PutOptional(p, item.HasATime, ",\"quorvex_atime\":", item.ATime);
     if (item.ReadError)
         p = Put(p, ",\"read_error\":true");
+    p = PutOptional(p, item.Problem != 0, ",\"quorvex_problem\":", std::int64_t(item.Problem));
     if (!item.Excluded.empty())
         p = PutString(Put(p, ",\"excluded\":"), item.Excluded);
     if (item.NotReg)

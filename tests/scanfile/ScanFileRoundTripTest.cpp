@@ -137,13 +137,12 @@ TEST(ScanFileRoundTrip, WriterBytesFollowTheToolsLayout) {
                           {EEvent::EndFolder, {}},
                           {EEvent::EndFolder, {}},
                           {EEvent::End, {}}});
-    EXPECT_EQ(
-        text,
-        "[1,2,{\"progname\":\"q\",\"progver\":\"1\",\"timestamp\":7},\n"
-        "[{\"name\":\"/r\",\"dev\":5},\n"
-        "{\"name\":\"a\\u0001\\\"\\u007f\xFF\",\"asize\":3,\"mtime\":-2,\"quorvex_crtime\":0},\n"
-        "[{\"name\":\"s\",\"dev\":6,\"ino\":9,\"hlnkc\":true,\"nlink\":2,"
-        "\"excluded\":\"otherfs\"}]]]\n");
+    EXPECT_EQ(text, "[1,2,{\"progname\":\"q\",\"progver\":\"1\",\"timestamp\":7},\n"
+                    "[{\"name\":\"/r\",\"dev\":5},\n"
+                    "{\"name\":\"a\\u0001\\\"\\u007f\xFF\",\"asize\":3,\"quorvex_mtime\":-2,"
+                    "\"quorvex_crtime\":0},\n"
+                    "[{\"name\":\"s\",\"dev\":6,\"ino\":9,\"hlnkc\":true,\"nlink\":2,"
+                    "\"excluded\":\"otherfs\"}]]]\n");
 }
 
 TEST(ScanFileRoundTrip, WriterRefusesCallsOutOfOrderAndUnreadableNames) {
