@@ -58,8 +58,10 @@ TDataCtrl::TDataCtrl() : FNow(SystemNowMs) {}
 
 TDataInfo* TDataCtrl::NewRoot(const std::string& path) {
     char* name = nullptr;
-    TDataInfo* root = FArena.AllocateBlock(1, path.size() + 1, &name);
+    constexpr std::size_t tail = sizeof(std::uint64_t); // its disk usage
+    TDataInfo* root = FArena.AllocateBlock(1, path.size() + 1 + tail, &name);
     std::memcpy(name, path.c_str(), path.size() + 1);
+    std::memset(name + path.size() + 1, 0, tail);
     root->SetName(name);
     root->SetFlag(TDataInfo::FolderFlag, true);
     return root;

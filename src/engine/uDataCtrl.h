@@ -61,6 +61,8 @@ public:
     const std::vector<TScanProblem>& Problems() const { return FProblems; }
     /// True when the last scan was cancelled: the tree holds what had been read.
     bool WasCancelled() const { return FCancelled; }
+    /// Bytes the tree's entries and names take (the region; side tables not included).
+    std::size_t StoredBytes() const { return FRegion.TakenBytes(); }
     /// Number of entries of the last scan, the root included.
     std::uint64_t EntryCount() const { return FEntryCount; }
     /// Threads that read folders during a scan: 1 reads on the calling thread alone; 0 (the
@@ -119,7 +121,7 @@ public:
     /// Switches what Size() counts for every entry of this and later scans: totals, groups
     /// and the sums of CurrentRoot() follow.
     void SetCountDiskUsage(bool diskUsage);
-    /// The exact sizes, even beyond the 48 bits an entry keeps for the size not counted.
+    /// Both sizes, whichever is counted (as TDataInfo::ApparentSize and DiskSize).
     std::uint64_t ApparentSize(const TDataInfo& entry) const;
     std::uint64_t DiskSize(const TDataInfo& entry) const;
     /// Owner, group and mode of the entry; nullptr when unknown.
@@ -194,7 +196,7 @@ private:
     void AddUpwards(TDataInfo& folder, std::int64_t delta, std::int64_t otherDelta,
                     std::int64_t nowMs);
     std::uint64_t OtherSize(const TDataInfo& entry) const;
-    void SetOtherSize(TDataInfo& entry, std::uint64_t value);
+    void SetOtherSize(TDataInfo& folder, std::uint64_t value);
     void SwapSizes(TDataInfo& entry);
     /// Swaps the sizes of every entry of a subtree built with apparent sizes, so that it
     /// counts as the engine does, and classifies it again.
@@ -202,7 +204,8 @@ private:
     /// Counts the disk usage of every hard-linked inode at its first link in pre-order and
     /// 0 at the others, fixing the totals above; true when anything changed.
     bool ApplyHardLinks();
-    void AddToDiskSize(TDataInfo& entry, std::int64_t delta);
+    /// Sets the disk usage an entry counts (a hard link's: all or nothing).
+    void SetCountedDisk(TDataInfo& entry, std::uint64_t bytes);
     void ForgetExtrasBelow(const TDataInfo& top);
     void ReplaceProblems(const std::string& path, std::vector<TScanProblem> found);
     TDataInfo* NewRoot(const std::string& path);

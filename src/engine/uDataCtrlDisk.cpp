@@ -1,6 +1,7 @@
-// Disk usage beside the apparent size. Every entry keeps both: Size() the one counted, the
-// other in 48 bits of its own (beyond that in the side table), so switching swaps them in
-// one walk and every total, group and sum follows without a second code path.
+// Disk usage beside the apparent size. Every entry keeps both: Size() the one counted; a
+// folder's other total and a file's unusual allocated size 8 bytes after its name, a file's
+// usual allocated size as a code. Switching swaps them in one walk, and every total, group
+// and sum follows without a second code path.
 #include "uDataCtrl.h"
 
 #include <algorithm>
@@ -10,33 +11,29 @@
 namespace quorvex {
 
 std::uint64_t TDataCtrl::OtherSize(const TDataInfo& entry) const {
-    return entry.FTimeHigh & TDataInfo::BigAltBit ? FExtras.Big(&entry) : entry.Alt();
+    return entry.CountsDiskUsage() ? entry.ApparentSize() : entry.DiskSize();
 }
 
-void TDataCtrl::SetOtherSize(TDataInfo& entry, std::uint64_t value) {
-    const bool big = value > TDataInfo::AltLimit;
-    entry.SetAlt(value);
-    if (big)
-        FExtras.SetBig(&entry, value);
-    else if (entry.FTimeHigh & TDataInfo::BigAltBit)
-        FExtras.DropBig(&entry);
-    entry.FTimeHigh = std::uint16_t(big ? entry.FTimeHigh | TDataInfo::BigAltBit
-                                        : entry.FTimeHigh & ~TDataInfo::BigAltBit);
+void TDataCtrl::SetOtherSize(TDataInfo& folder, std::uint64_t value) {
+    folder.SetTail(value);
 }
 
 void TDataCtrl::SwapSizes(TDataInfo& entry) {
-    const std::uint64_t other = OtherSize(entry);
-    SetOtherSize(entry, entry.FSize);
-    entry.FSize = other;
-    entry.SetExtraBits(TDataInfo::DiskModeBit, !entry.CountsDiskUsage());
+    // Most files derive their allocated size from a code: only the mark changes.
+    if (entry.HasTail()) {
+        const std::uint64_t other = entry.Tail();
+        entry.SetTail(entry.FSize);
+        entry.FSize = other;
+    }
+    entry.FTimeHigh ^= TDataInfo::DiskModeBit;
 }
 
 std::uint64_t TDataCtrl::ApparentSize(const TDataInfo& entry) const {
-    return entry.CountsDiskUsage() ? OtherSize(entry) : entry.FSize;
+    return entry.ApparentSize();
 }
 
 std::uint64_t TDataCtrl::DiskSize(const TDataInfo& entry) const {
-    return entry.CountsDiskUsage() ? entry.FSize : OtherSize(entry);
+    return entry.DiskSize();
 }
 
 const THardLink* TDataCtrl::HardLink(const TDataInfo& entry) const {
@@ -67,11 +64,16 @@ void TDataCtrl::CountAsSet(TDataInfo& top) {
     }
 }
 
-void TDataCtrl::AddToDiskSize(TDataInfo& entry, std::int64_t delta) {
-    if (entry.CountsDiskUsage())
-        entry.FSize = std::uint64_t(std::int64_t(entry.FSize) + delta);
-    else
-        SetOtherSize(entry, std::uint64_t(std::int64_t(OtherSize(entry)) + delta));
+void TDataCtrl::SetCountedDisk(TDataInfo& entry, std::uint64_t bytes) {
+    if (!entry.IsFolder() && !entry.HasTail()) {
+        // The code keeps the allocated size; a later link only says it counts nothing.
+        const std::uint32_t bits = entry.FileBits() & ~TDataInfo::ElsewhereBit;
+        entry.SetFileBits(bytes ? bits : bits | TDataInfo::ElsewhereBit);
+    } else if (entry.CountsDiskUsage()) {
+        entry.FSize = bytes;
+    } else {
+        entry.SetTail(bytes);
+    }
 }
 
 bool TDataCtrl::ApplyHardLinks() {
@@ -104,11 +106,12 @@ bool TDataCtrl::ApplyHardLinks() {
         if (!delta)
             continue;
         changed = true;
-        for (TDataInfo* up = &entry; up; up = up->Parent()) {
-            AddToDiskSize(*up, delta);
-            if (up->CountsDiskUsage())
+        SetCountedDisk(entry, wanted);
+        for (TDataInfo* up = entry.Parent(); up; up = up->Parent())
+            SetCountedDisk(*up, std::uint64_t(std::int64_t(up->DiskSize()) + delta));
+        if (entry.CountsDiskUsage())
+            for (TDataInfo* up = &entry; up; up = up->Parent())
                 ClassifyEntry(*up, now);
-        }
     }
     return changed;
 }
@@ -116,7 +119,7 @@ bool TDataCtrl::ApplyHardLinks() {
 void TDataCtrl::ForgetExtrasBelow(const TDataInfo& top) {
     auto* start = const_cast<TDataInfo*>(&top);
     for (TDataInfo* e = start; e; e = NextInPreOrder(e, start))
-        if (e->IsHardLinked() || (e->FTimeHigh & TDataInfo::BigAltBit))
+        if (e->IsHardLinked())
             FExtras.Forget(e);
 }
 

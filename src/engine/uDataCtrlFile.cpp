@@ -108,14 +108,10 @@ void TDataCtrl::Describe(const TDataInfo& entry, TScanItem& item) const {
                   !(entry.NotScanned() && entry.ScanProblem() == EScanProblem::OtherVolume);
     item.Dev = FRootDev; // a scan never leaves the scanned folder's file system
     if (entry.IsFolder()) {
-        // A folder's own blocks: what its total holds beyond its children's.
-        std::uint64_t children = 0;
-        for (const TDataInfo& child : entry.Children())
-            children += DiskSize(child);
-        item.DSize = DiskSize(entry) - children;
+        item.DSize = entry.OwnDiskSize();
     } else {
-        item.ASize = ApparentSize(entry);
-        item.DSize = DiskSize(entry);
+        item.ASize = entry.ApparentSize();
+        item.DSize = entry.DiskSize();
     }
     if (const THardLink* link = HardLink(entry)) {
         item.DSize = link->DiskBytes; // a reader counts the inode once by itself

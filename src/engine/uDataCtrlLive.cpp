@@ -134,8 +134,10 @@ void TDataCtrl::AddUpwards(TDataInfo& folder, std::int64_t delta, std::int64_t o
 void TDataCtrl::ClearBelowRoot() {
     ForgetExtrasBelow(*FRoot);
     FRoot->SetChildren(nullptr);
-    FRoot->FSize = 0;
-    SetOtherSize(*FRoot, 0);
+    // Only the root's own blocks are left.
+    const std::uint64_t own = FRoot->OwnDiskSize();
+    FRoot->FSize = FRoot->CountsDiskUsage() ? own : 0;
+    SetOtherSize(*FRoot, FRoot->CountsDiskUsage() ? 0 : own);
     ClassifyEntry(*FRoot);
     FEntryCount = 1;
     FProblems.clear();
@@ -221,12 +223,9 @@ void TDataCtrl::Splice(TDataInfo& folder, const TDataInfo& standIn, std::uint64_
     FEntryCount = FEntryCount - TTreeEdit::Descendants(folder) + entries;
     const auto delta = std::int64_t(standIn.Size() - folder.Size());
     const auto otherDelta = std::int64_t(OtherSize(standIn) - OtherSize(folder));
-    const std::uint64_t other = OtherSize(standIn);
     for (TDataInfo& child : folder.Children())
         ForgetExtrasBelow(child);
     TTreeEdit::AdoptChildren(folder, standIn);
-    SetOtherSize(folder, other);
-    FExtras.Forget(&standIn);
     if (TDataInfo* parent = folder.Parent())
         AddUpwards(*parent, delta, otherDelta, FNow());
     if (!shown.empty()) {

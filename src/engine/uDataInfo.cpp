@@ -77,7 +77,39 @@ void TDataInfo::SetTime(int which, std::int64_t unixSeconds) {
 }
 
 void TDataInfo::SetGroup(int slot, std::int32_t group) {
+    if (slot != gsSize && IsFolder())
+        return; // those bytes are the folder's own
     FGroups[slot] = group < 0 || group >= NoGroupStored ? NoGroupStored : std::uint8_t(group);
+}
+
+void TDataInfo::SetOwnerIndex(std::uint16_t index) {
+    const std::uint32_t owner = index <= OwnerMask ? index : 0;
+    if (IsFolder())
+        SetFolderBits((FolderBits() & ~OwnerMask) | owner);
+    else
+        SetFileBits((FileBits() & ~OwnerMask) | owner);
+}
+
+std::uint32_t TDataInfo::DiskCode(std::uint64_t apparent, std::uint64_t disk) {
+    if (disk == (apparent + 4095) / 4096 * 4096)
+        return 0;
+    if (disk % 512 == 0 && disk / 512 + 1 < TailCode)
+        return std::uint32_t(disk / 512 + 1);
+    return TailCode;
+}
+
+bool TDataInfo::SetFileDisk(std::uint64_t bytes) {
+    const std::uint32_t code = DiskCode(FSize, bytes);
+    SetFileBits((FileBits() & ((1u << CodeShift) - 1)) | code << CodeShift);
+    if (code == TailCode)
+        SetTail(bytes);
+    return code != TailCode;
+}
+
+void TDataInfo::SetOwnDisk(std::uint64_t bytes) {
+    // A folder of more than 256 MiB of its own blocks keeps that much: none comes close.
+    const auto blocks = std::uint32_t(std::min<std::uint64_t>(bytes / 512, MaxOwnBlocks));
+    SetFolderBits((FolderBits() & OwnerMask) | blocks << OwnerBits);
 }
 
 TDataInfo* TDataInfo::FindByPath(std::string_view path) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,19 +79,35 @@ public:
     std::string_view Ext() const;
     /// The bytes counted for this entry (a folder's: its subtree total): the apparent size,
     /// or the disk usage while the engine counts that (TDataCtrl::SetCountDiskUsage).
-    std::uint64_t Size() const { return FSize; }
+    std::uint64_t Size() const {
+        return IsFolder() || !CountsDiskUsage() || HasTail() ? FSize : FileDisk();
+    }
     /// Allocated bytes as counted: a file's blocks, a folder's own blocks plus its subtree's,
     /// each file with several hard links in the scan counted at one of them only (the others
-    /// count 0). Saturates at AltLimit, which no single disk reaches.
-    std::uint64_t DiskSize() const { return CountsDiskUsage() ? FSize : Alt(); }
-    /// Bytes as the file's length says (a folder: its files' total); saturates at AltLimit
-    /// while the disk usage is counted (TDataCtrl::ApparentSize is exact).
-    std::uint64_t ApparentSize() const { return CountsDiskUsage() ? Alt() : FSize; }
-    bool CountsDiskUsage() const { return FExtra & DiskModeBit; }
+    /// count 0).
+    std::uint64_t DiskSize() const {
+        if (CountsDiskUsage())
+            return Size();
+        return HasTail() ? Tail() : FileDisk();
+    }
+    /// Bytes as the file's length says (a folder: its files' total).
+    std::uint64_t ApparentSize() const { return CountsDiskUsage() && HasTail() ? Tail() : FSize; }
+    bool CountsDiskUsage() const { return FTimeHigh & DiskModeBit; }
+    /// Bytes to keep after the name of an entry, for its second size: every folder's total,
+    /// and a file's allocated size when it has no short code.
+    static std::size_t TailBytesFor(bool folder, std::uint64_t apparent, std::uint64_t disk) {
+        return folder || DiskCode(apparent, disk) == TailCode ? sizeof(std::uint64_t) : 0;
+    }
     /// A file with more than one hard link; TDataCtrl::HardLink tells the inode.
-    bool IsHardLinked() const { return FExtra & HardLinkBit; }
-    /// Owner, group and mode as an index into TDataCtrl::Owners(); 0 when unknown.
-    std::uint16_t OwnerIndex() const { return FExtra & OwnerMask; }
+    bool IsHardLinked() const { return !IsFolder() && (FileBits() & HardLinkBit); }
+    /// Owner, group and mode as an index into TDataCtrl's owners; 0 when unknown.
+    std::uint16_t OwnerIndex() const {
+        return std::uint16_t((IsFolder() ? FolderBits() : FileBits()) & OwnerMask);
+    }
+    /// A folder's own allocated bytes, its children's not included.
+    std::uint64_t OwnDiskSize() const {
+        return IsFolder() ? std::uint64_t(FolderBits() >> OwnerBits) * 512 : DiskSize();
+    }
     bool HasTimes() const { return FFlags & HasTimesFlag; }
     /// False where the source of the entry kept no such time (a loaded scan file may keep
     /// the write time only); the time then falls into the "Unknown" age group.
@@ -145,7 +162,8 @@ private:
     friend class TEntryArena;
     friend class TTreeEdit;
     friend class TTreeBuilder;
-    friend void StoreExtras(TDataInfo& entry, const struct statx& st, TEntryExtras& extras);
+    friend void StoreExtras(TDataInfo& folder, const struct statx& st, TEntryExtras& extras);
+    friend void StoreDisk(TDataInfo& entry, std::uint64_t diskBytes, bool folder);
     enum EGroupSlot : std::uint8_t { gsSize, gsCreate, gsAccess, gsWrite, gsNameLength };
     static constexpr std::uint8_t NoGroupStored = 0xFF;
 
@@ -162,29 +180,53 @@ private:
     static constexpr int TimeBits = 37;
     static constexpr std::uint16_t TimeHighMask = (1u << (TimeBits - 32)) - 1;
 
-    // Bits of FExtra: the owner index, a hard-link mark and which size FSize holds.
-    static constexpr std::uint16_t OwnerMask = 0x3FFF, HardLinkBit = 0x4000, DiskModeBit = 0x8000;
-    // The spare top bit of FTimeHigh: the other size is too big for 48 bits and kept exactly
-    // in TDataCtrl's side table.
-    static constexpr std::uint16_t BigAltBit = 0x8000;
+    // A file keeps in FChildren (it has no children): its owner, two hard-link marks and its
+    // allocated size as a code. A folder keeps its owner and own blocks in its group bytes
+    // 1-4 (it is grouped by size only). The top bit of FTimeHigh says which size FSize holds.
+    static constexpr int OwnerBits = 13;
+    static constexpr std::uint32_t OwnerMask = (1u << OwnerBits) - 1;
+    static constexpr std::uint32_t HardLinkBit = 1u << 13, ElsewhereBit = 1u << 14;
+    static constexpr int CodeShift = 15;
+    // Allocated size codes: 0 the apparent size rounded up to 4 KiB (most files), 1..TailCode-1
+    // that many 512-byte blocks plus one, TailCode the exact value after the name.
+    static constexpr std::uint32_t TailCode = (1u << (32 - CodeShift)) - 1;
+    static constexpr std::uint16_t DiskModeBit = 0x8000;
+    static constexpr std::uint32_t MaxOwnBlocks = (1u << (32 - OwnerBits)) - 1;
 
-public:
-    /// Largest value the second size slot holds in the entry itself.
-    static constexpr std::uint64_t AltLimit = (std::uint64_t(1) << 48) - 1;
-
-private:
-    std::uint64_t Alt() const { return std::uint64_t(FAltHigh) << 32 | FAltLow; }
-    void SetAlt(std::uint64_t value) {
-        value = value > AltLimit ? AltLimit : value;
-        FAltLow = std::uint32_t(value);
-        FAltHigh = std::uint16_t(value >> 32);
+    std::uint32_t FileBits() const { return std::uint32_t(FChildren); }
+    void SetFileBits(std::uint32_t bits) { FChildren = std::int32_t(bits); }
+    std::uint32_t FolderBits() const {
+        std::uint32_t bits;
+        std::memcpy(&bits, FGroups + 1, sizeof bits);
+        return bits;
     }
-    void SetExtraBits(std::uint16_t mask, bool on) {
-        FExtra = std::uint16_t(on ? FExtra | mask : FExtra & ~mask);
+    void SetFolderBits(std::uint32_t bits) { std::memcpy(FGroups + 1, &bits, sizeof bits); }
+    std::uint32_t FileCode() const { return FileBits() >> CodeShift; }
+    /// A folder's total and a file whose allocated size has no code keep the size FSize does
+    /// not hold in 8 bytes after their name.
+    bool HasTail() const { return IsFolder() || FileCode() == TailCode; }
+    std::uint64_t Tail() const {
+        std::uint64_t value;
+        std::memcpy(&value, TailBytes(), sizeof value);
+        return value;
     }
-    void SetOwnerIndex(std::uint16_t index) {
-        FExtra = std::uint16_t((FExtra & ~OwnerMask) | (index & OwnerMask));
+    void SetTail(std::uint64_t value) { std::memcpy(TailBytes(), &value, sizeof value); }
+    char* TailBytes() const {
+        const char* name = NameBytes();
+        return const_cast<char*>(name + std::strlen(name) + 1);
     }
+    std::uint64_t FileDisk() const {
+        if (FileBits() & ElsewhereBit)
+            return 0;
+        const std::uint32_t code = FileCode();
+        return code ? std::uint64_t(code - 1) * 512 : (FSize + 4095) / 4096 * 4096;
+    }
+    void SetOwnerIndex(std::uint16_t index);
+    /// Sets the allocated bytes of a file just made, FSize its apparent size and its name
+    /// followed by room for a tail when NeedsTail said so; false when the tail holds them.
+    bool SetFileDisk(std::uint64_t bytes);
+    static std::uint32_t DiskCode(std::uint64_t apparent, std::uint64_t disk);
+    void SetOwnDisk(std::uint64_t bytes);
     bool HasTime(int which) const {
         // A stored 0 is 2,000 years before 1970: no file system reports that, it means none.
         return HasTimes() && (FTimeLow[which] || (FTimeHigh >> (5 * which) & TimeHighMask));
@@ -199,22 +241,25 @@ private:
     }
     void SetTime(int which, std::int64_t unixSeconds);
     std::int32_t Group(int slot) const {
+        // A folder is grouped by size only; its other group bytes keep its owner and blocks.
+        if (slot != gsSize && IsFolder())
+            return NoGroup;
         return FGroups[slot] == NoGroupStored ? NoGroup : std::int32_t(FGroups[slot]);
     }
     void SetGroup(int slot, std::int32_t group);
     void SetFlag(std::uint8_t flag, bool on) {
         FFlags = std::uint8_t(on ? FFlags | flag : FFlags & ~flag);
     }
-    /// A scanned folder's totals from its children: the files' bytes, and the blocks its
-    /// own Alt() holds plus its children's. Entries under construction count apparent sizes.
+    /// A scanned folder's totals from its children: the files' bytes, and its own blocks
+    /// plus its children's. Entries under construction count apparent sizes.
     void TotalChildren() {
-        std::uint64_t total = 0, disk = Alt();
+        std::uint64_t total = 0, disk = OwnDiskSize();
         for (const TDataInfo& child : Children()) {
             total += child.FSize;
-            disk += child.Alt();
+            disk += child.DiskSize();
         }
         FSize = total;
-        SetAlt(disk);
+        SetTail(disk);
     }
     /// Marks the folder as not read completely; the first reason given stays.
     void MarkNotScanned(EScanProblem reason) {
@@ -234,7 +279,7 @@ private:
         return std::int32_t(
             (reinterpret_cast<const char*>(other) - reinterpret_cast<const char*>(this)) / Unit);
     }
-    TDataInfo* FirstChild() const { return FChildren ? Near(FChildren) : nullptr; }
+    TDataInfo* FirstChild() const { return IsFolder() && FChildren ? Near(FChildren) : nullptr; }
     void SetParent(const TDataInfo& parent) { FParent = DistanceTo(&parent); }
     void SetChildren(const TDataInfo* first) { FChildren = first ? DistanceTo(first) : 0; }
     void SetName(const char* name) {
@@ -243,22 +288,19 @@ private:
 
     std::uint64_t FSize = 0;
     std::int32_t FParent = 0;
-    std::int32_t FChildren = 0; // first of a contiguous block; the arena keeps its count
-    std::int32_t FName = 0;     // NUL-terminated bytes as the kernel gave them
+    // A folder's first child of a contiguous block (the arena keeps the count); a file's bits.
+    std::int32_t FChildren = 0;
+    std::int32_t FName = 0; // NUL-terminated bytes as the kernel gave them
     std::uint32_t FTimeLow[3] = {0, 0, 0};
     // The five high bits of each time; the defaults make every time 0.
     std::uint16_t FTimeHigh = 0x10 | 0x10 << 5 | 0x10 << 10;
     std::uint8_t FFlags = 0;
     std::uint8_t FGroups[5] = {NoGroupStored, NoGroupStored, NoGroupStored, NoGroupStored,
                                NoGroupStored};
-    // The size FSize does not hold (disk usage or apparent size), 48 bits.
-    std::uint32_t FAltLow = 0;
-    std::uint16_t FAltHigh = 0;
-    std::uint16_t FExtra = 0;
 };
 
 // Millions of entries stay in memory for a whole run: every byte here is paid per entry.
-static_assert(sizeof(TDataInfo) == 48, "TDataInfo changed size: check the per-entry memory budget");
+static_assert(sizeof(TDataInfo) == 40, "TDataInfo changed size: check the per-entry memory budget");
 
 inline TDataInfo* TDataList::end() const {
     return FFirst + FCount;

@@ -28,6 +28,8 @@ public:
     /// throws std::bad_alloc when the region is full or the system refuses. Safe to call
     /// from several threads.
     std::byte* Take(std::size_t bytes);
+    /// Bytes handed out so far: entries, names and block headers (and arenas' unused rests).
+    std::size_t TakenBytes() const { return FTaken; }
     /// Returns everything to the system; the address space stays reserved and is used again
     /// from its start. Nothing may use the region's memory afterwards.
     void Clear();

@@ -29,28 +29,19 @@ const THardLink* TEntryExtras::Link(const TDataInfo* entry) const {
     return found == FLinks.end() ? nullptr : &found->second;
 }
 
-std::uint64_t TEntryExtras::Big(const TDataInfo* entry) const {
-    const auto found = FBig.find(entry);
-    return found == FBig.end() ? 0 : found->second;
-}
-
 void TEntryExtras::Moved(const TDataInfo* from, const TDataInfo* to) {
     if (const auto link = FLinks.extract(from))
         FLinks[to] = link.mapped();
-    if (const auto big = FBig.extract(from))
-        FBig[to] = big.mapped();
 }
 
 void TEntryExtras::Forget(const TDataInfo* entry) {
     FLinks.erase(entry);
-    FBig.erase(entry);
 }
 
 void TEntryExtras::Clear() {
     FOwners.assign(1, TOwner{});
     FOwnerIndex.clear();
     FLinks.clear();
-    FBig.clear();
 }
 
 } // namespace quorvex

@@ -23,12 +23,12 @@ struct THardLink {
     bool CountedElsewhere = false;
 };
 
-/// What a few entries need beyond the 48 bytes every entry has: the owners of a scan (few
-/// distinct ones, so each entry keeps a 14-bit index), the inodes of hard-linked files and
-/// sizes beyond 48 bits. Owners and links may be added from several scanning threads.
+/// What entries keep outside their 40 bytes: the owners of a scan (few distinct ones, so
+/// each entry keeps a 13-bit index) and the inodes of hard-linked files. Owners and links
+/// may be added from several scanning threads.
 class TEntryExtras {
 public:
-    static constexpr std::uint16_t MaxOwners = 0x3FFF;
+    static constexpr std::uint16_t MaxOwners = 0x1FFF;
 
     /// The index of `owner`, added when new; 0 (unknown) once MaxOwners - 1 are known.
     std::uint16_t OwnerIndex(const TOwner& owner);
@@ -38,10 +38,6 @@ public:
     void AddLink(const TDataInfo* entry, const THardLink& link);
     const THardLink* Link(const TDataInfo* entry) const;
     const std::unordered_map<const TDataInfo*, THardLink>& Links() const { return FLinks; }
-
-    void SetBig(const TDataInfo* entry, std::uint64_t value) { FBig[entry] = value; }
-    std::uint64_t Big(const TDataInfo* entry) const;
-    void DropBig(const TDataInfo* entry) { FBig.erase(entry); }
 
     /// An entry moved in memory (a sibling taken out before it): its records follow it.
     void Moved(const TDataInfo* from, const TDataInfo* to);
@@ -59,7 +55,6 @@ private:
     std::vector<TOwner> FOwners{TOwner{}};
     std::unordered_map<TOwner, std::uint16_t, TOwnerHash> FOwnerIndex;
     std::unordered_map<const TDataInfo*, THardLink> FLinks;
-    std::unordered_map<const TDataInfo*, std::uint64_t> FBig;
 };
 
 } // namespace quorvex

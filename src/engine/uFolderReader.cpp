@@ -119,7 +119,6 @@ void TFolderReader::Examine(const char* name) {
     TListedItem item{};
     item.NameOffset = FNames.size();
     item.NameLength = std::strlen(name);
-    FNames.append(name, item.NameLength + 1);
     item.Folder = S_ISDIR(st.stx_mode);
     item.Link = S_ISLNK(st.stx_mode);
     // Links, sockets, pipes and devices are files; only regular files and links have a size.
@@ -135,6 +134,9 @@ void TFolderReader::Examine(const char* name) {
     item.Mode = st.stx_mode;
     item.NLink = st.stx_nlink;
     item.OtherVolume = item.Folder && FVolume->IsOtherMount(st, FFd, name);
+    // The name, its NUL and room for the entry's second size where it needs one.
+    FNames.append(name, item.NameLength + 1);
+    FNames.append(TDataInfo::TailBytesFor(item.Folder, item.Size, item.DiskBytes), '\0');
     FItems.push_back(item);
 }
 
@@ -180,24 +182,33 @@ TDataInfo* TFolderReader::Store(TEntryArena& arena, TDataInfo& folder, TEntryExt
                          InodeFingerprintOf(item.Dev, item.Ino) << TDataInfo::FingerprintShift);
         for (int t = 0; t < 3; ++t)
             entry.SetTime(t, item.Times[t]);
-        entry.SetAlt(item.DiskBytes);
         const std::uint32_t owner[3] = {item.Uid, item.Gid, item.Mode};
         if (!std::equal(owner, owner + 3, FLastOwner)) {
             std::copy(owner, owner + 3, FLastOwner);
             FLastOwnerIndex = extras.OwnerIndex({item.Uid, item.Gid, item.Mode});
         }
+        StoreDisk(entry, item.DiskBytes, item.Folder);
         entry.SetOwnerIndex(FLastOwnerIndex);
         if (!item.Folder && item.NLink > 1) {
-            entry.SetExtraBits(TDataInfo::HardLinkBit, true);
+            entry.SetFileBits(entry.FileBits() | TDataInfo::HardLinkBit);
             extras.AddLink(&entry, {item.Dev, item.Ino, item.NLink, item.DiskBytes});
         }
     }
     return block;
 }
 
-void StoreExtras(TDataInfo& entry, const struct statx& st, TEntryExtras& extras) {
-    entry.SetAlt(std::uint64_t(st.stx_blocks) * 512);
-    entry.SetOwnerIndex(extras.OwnerIndex({st.stx_uid, st.stx_gid, st.stx_mode}));
+void StoreDisk(TDataInfo& entry, std::uint64_t diskBytes, bool folder) {
+    if (folder) {
+        entry.SetOwnDisk(diskBytes);
+        entry.SetTail(diskBytes); // the total until the children are added
+    } else {
+        entry.SetFileDisk(diskBytes);
+    }
+}
+
+void StoreExtras(TDataInfo& folder, const struct statx& st, TEntryExtras& extras) {
+    StoreDisk(folder, std::uint64_t(st.stx_blocks) * 512, true);
+    folder.SetOwnerIndex(extras.OwnerIndex({st.stx_uid, st.stx_gid, st.stx_mode}));
 }
 
 } // namespace quorvex

@@ -79,9 +79,12 @@ private:
     std::uint16_t FLastOwnerIndex = 0;
 };
 
-/// Fills in what statx said about an entry beyond names, sizes and times: the allocated
-/// bytes (as the second size), the owner and, for a file with several links, its inode.
-void StoreExtras(TDataInfo& entry, const struct statx& st, TEntryExtras& extras);
+/// A scanned folder's own allocated bytes and owner, from its own statx (the scan root's and
+/// a refreshed folder's, which no listing of their parent describes).
+void StoreExtras(TDataInfo& folder, const struct statx& st, TEntryExtras& extras);
+/// The allocated bytes of an entry just made: a file's (its apparent size set and its name
+/// followed by the room TDataInfo::TailBytesFor asked for), a folder's own.
+void StoreDisk(TDataInfo& entry, std::uint64_t diskBytes, bool folder);
 
 /// The create time the scan records for what statx described: the birth time where the
 /// file system keeps one (HasBirthTime), else the earlier of change and write time.

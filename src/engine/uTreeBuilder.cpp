@@ -44,7 +44,7 @@ TTreeBuilder::TPending TTreeBuilder::Describe(const TScanItem& info) {
     const bool folder = info.Folder || IsUnreadFolder(info);
     // A folder's own length is not counted, as in a scan; its own blocks are.
     item.Bytes = folder ? 0 : info.ASize;
-    item.DiskBytes = info.DSize;
+    item.DiskBytes = item.OwnDisk = info.DSize;
     const bool known[3] = {info.HasCrTime, info.HasATime, info.HasMTime};
     const std::int64_t times[3] = {info.CrTime, info.ATime, info.MTime};
     for (int t = 0; t < 3; ++t) {
@@ -117,6 +117,8 @@ void TTreeBuilder::Append(TFrame& frame, const TPending& item, std::string_view 
     added.NameLength = name.size();
     frame.Names.append(name);
     frame.Names.push_back('\0');
+    const bool folder = item.Flags & TDataInfo::FolderFlag;
+    frame.Names.append(TDataInfo::TailBytesFor(folder, item.Bytes, item.DiskBytes), '\0');
     ++FEntries;
 }
 
@@ -126,7 +128,7 @@ void TTreeBuilder::CloseFolder() {
     frame.Self.Children = block;
     for (const TDataInfo& child : TDataList(block, block ? std::uint32_t(frame.Items.size()) : 0)) {
         frame.Self.Bytes += child.FSize;
-        frame.Self.DiskBytes += child.Alt();
+        frame.Self.DiskBytes += child.DiskSize();
     }
     FPath.resize(frame.PathLength);
     if (--FDepth == 0) {
@@ -161,13 +163,18 @@ void TTreeBuilder::Fill(TDataInfo& entry, const TPending& item, const char* name
     if (name)
         entry.SetName(name);
     entry.FSize = item.Bytes;
-    entry.SetAlt(item.DiskBytes);
     entry.FFlags = item.Flags;
     for (int t = 0; t < 3; ++t) {
         if (item.KnownTimes & (1 << t))
             entry.SetTime(t, item.Times[t]);
         else
             entry.ClearTime(t);
+    }
+    if (entry.IsFolder()) {
+        entry.SetOwnDisk(item.OwnDisk);
+        entry.SetTail(item.DiskBytes);
+    } else {
+        entry.SetFileDisk(item.DiskBytes);
     }
     entry.SetOwnerIndex(item.Owner);
     if (item.Children) {
@@ -176,7 +183,7 @@ void TTreeBuilder::Fill(TDataInfo& entry, const TPending& item, const char* name
             child.SetParent(entry);
     }
     if (item.HardLinked) {
-        entry.SetExtraBits(TDataInfo::HardLinkBit, true);
+        entry.SetFileBits(entry.FileBits() | TDataInfo::HardLinkBit);
         FExtras.AddLink(&entry,
                         {item.Dev, item.Ino, item.NLink, item.DiskBytes, item.CountedElsewhere});
     }

@@ -44,7 +44,8 @@ public:
 private:
     struct TPending {
         std::size_t NameOffset = 0, NameLength = 0;
-        std::uint64_t Bytes = 0, DiskBytes = 0;
+        std::uint64_t Bytes = 0, DiskBytes = 0; // a folder's: its totals once it ends
+        std::uint64_t OwnDisk = 0;              // a folder's own blocks
         std::int64_t Times[3] = {0, 0, 0};
         std::uint8_t KnownTimes = 0; // bit t: time t is known
         std::uint8_t Flags = 0;      // as TDataInfo::FFlags, times flag included

@@ -37,7 +37,7 @@ bool TTreeEdit::IsWithin(const TDataInfo* entry, const TDataInfo* top) {
 
 void TTreeEdit::MoveDown(TDataInfo& from, TEntryExtras& extras) {
     TDataInfo* to = &from - 1;
-    if (from.IsHardLinked() || (from.FTimeHigh & TDataInfo::BigAltBit))
+    if (from.IsHardLinked())
         extras.Moved(&from, to);
     // Entries forbid copying because a copy's distances point elsewhere; this one's are
     // corrected at once: parent, children and name stay where they are.
@@ -45,8 +45,8 @@ void TTreeEdit::MoveDown(TDataInfo& from, TEntryExtras& extras) {
     to->FParent += SlotUnits;
     if (to->FName)
         to->FName += std::int32_t(sizeof(TDataInfo));
-    if (!to->FChildren)
-        return;
+    if (!to->IsFolder() || !to->FChildren)
+        return; // a file's FChildren holds its own bits
     to->FChildren += SlotUnits;
     for (TDataInfo& child : to->Children())
         child.SetParent(*to);
@@ -72,9 +72,8 @@ void TTreeEdit::AdoptChildren(TDataInfo& folder, const TDataInfo& standIn) {
     for (TDataInfo& child : folder.Children())
         child.SetParent(folder);
     folder.FSize = standIn.FSize;
-    folder.FAltLow = standIn.FAltLow;
-    folder.FAltHigh = standIn.FAltHigh;
-    folder.FExtra = standIn.FExtra;
+    folder.SetTail(standIn.Tail());
+    folder.SetFolderBits(standIn.FolderBits());
     folder.FFlags = std::uint8_t((folder.FFlags & ~TDataInfo::ProblemMask) |
                                  (standIn.FFlags & TDataInfo::ProblemMask));
 }

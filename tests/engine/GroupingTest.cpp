@@ -72,7 +72,7 @@ TEST_F(Grouping, AgeEqualToABoundFallsIntoTheNextGroup) {
     EXPECT_EQ(Find("one")->AccessGroup(), 1);
     EXPECT_EQ(Find("five")->WriteGroup(), 2);
     EXPECT_EQ(Find("future")->WriteGroup(), 0);
-    EXPECT_EQ(Ctrl.Root()->WriteGroup(), 0); // no times: the first group
+    EXPECT_EQ(Ctrl.Root()->WriteGroup(), TDataInfo::NoGroup); // folders: by size only
 }
 
 TEST_F(Grouping, NameLengthCountsCharacters) {
@@ -80,7 +80,7 @@ TEST_F(Grouping, NameLengthCountsCharacters) {
     EXPECT_EQ(Find("abcde")->NameLengthGroup(), 0);
     EXPECT_EQ(Find("abcdef")->NameLengthGroup(), 1);
     EXPECT_EQ(Find("\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4")->NameLengthGroup(), 0);
-    EXPECT_EQ(Ctrl.Root()->NameLengthGroup(), 0);
+    EXPECT_EQ(Ctrl.Root()->NameLengthGroup(), TDataInfo::NoGroup); // folders: by size only
 }
 
 TEST_F(Grouping, EmptyRangeListsPutEverythingIntoTheOverflowGroup) {
