@@ -207,11 +207,11 @@ void BaseViewTest::shareColumnsGiveEachEntrysPartOfItsParent() {
     f.Open();
     TBaseView& v = *f.View;
     TEntryTreeModel& tree = v.VTLeft();
-    // After the configured columns: the tree's two, the nested list's eleven.
+    // After the configured columns: the tree's two, the nested list's twelve.
     QCOMPARE(tree.ShareColumn(), 2);
     QCOMPARE(tree.columnCount(), 3);
-    QCOMPARE(v.VTDetail().ShareColumn(), 11);
-    QCOMPARE(v.VTDetail().headerData(11, Qt::Horizontal).toString(), QString("% of Parent"));
+    QCOMPARE(v.VTDetail().ShareColumn(), 12);
+    QCOMPARE(v.VTDetail().headerData(12, Qt::Horizontal).toString(), QString("% of Parent"));
     QCOMPARE(v.EntryView(EView::VTFileAll).ShareColumn(), -1);
 
     // The tree root holds 2,064 bytes; "a" 2,058 of them; "b" none.
@@ -221,8 +221,8 @@ void BaseViewTest::shareColumnsGiveEachEntrysPartOfItsParent() {
     QCOMPARE(a.siblingAtColumn(2).data(ShareRole).toDouble(), 2058.0 / 2064.0);
     TEntryTreeModel& detail = v.VTDetail();
     const QModelIndex y = detail.IndexOf(Find(f, "a/y.TXT"));
-    QCOMPARE(y.siblingAtColumn(11).data().toString(), QString("99.5 %")); // 2,048 of 2,058
-    QCOMPARE(y.siblingAtColumn(11).data(EntryRole), y.data(EntryRole));
+    QCOMPARE(y.siblingAtColumn(12).data().toString(), QString("99.5 %")); // 2,048 of 2,058
+    QCOMPARE(y.siblingAtColumn(12).data(EntryRole), y.data(EntryRole));
     // An empty folder's entries take none of it rather than dividing by zero.
     QCOMPARE(ShareOfParent(*Find(f, "a/sub/z.txt")), 0.0);
     QCOMPARE(ShareText(1.0 / 3.0), QString("33.3 %"));
