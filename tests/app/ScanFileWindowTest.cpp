@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -78,6 +79,30 @@ QStringList Table(const QAbstractItemModel& model) {
     return rows;
 }
 
+// Clicks Cancel as soon as the wait window offers it, once the worker runs.
+class TCancelOnShow : public QObject {
+public:
+    TCancelOnShow() { WaitForm->btnCancel->installEventFilter(this); }
+    ~TCancelOnShow() override { WaitForm->btnCancel->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            QTimer::singleShot(0, WaitForm->btnCancel, &QPushButton::click);
+        return false;
+    }
+};
+
+// A scan file of one folder with `files` files: big enough that reading or writing it
+// meets several of the engine's cancel checks.
+void WriteBigScanFile(const std::string& path, int files) {
+    std::ofstream out(path);
+    out << R"([1,2,{"progname":"test","progver":"1","timestamp":0},[{"name":"/big"})";
+    for (int i = 0; i < files; ++i)
+        out << R"(,{"name":"f)" << i << R"(","asize":1})";
+    out << "]]";
+}
+
 QByteArray Head(const QString& path, int bytes) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.read(bytes) : QByteArray();
@@ -99,6 +124,8 @@ private slots:
     void saveScanAsReadsBackToTheSameFigures_data();
     void saveScanAsReadsBackToTheSameFigures();
     void saveToAMissingFolderSaysWhy();
+    void cancelledLoadLeavesTheWindowEmpty();
+    void cancelledSaveLeavesTheOldFile();
 
 private:
     void ShowWindow();
@@ -334,6 +361,40 @@ void ScanFileWindowTest::saveToAMissingFolderSaysWhy() {
     QVERIFY2(boxes.Texts[0].contains(QString::fromStdString(target)), qPrintable(boxes.Texts[0]));
     QVERIFY(!std::filesystem::exists(target));
     QVERIFY(BaseView->VTFileAll().rowCount() > 0); // the scan stays shown
+}
+
+void ScanFileWindowTest::cancelledLoadLeavesTheWindowEmpty() {
+    const std::string big = (Files.Path() / "big.json").string();
+    WriteBigScanFile(big, 300000);
+    ShowWindow();
+    Scan();
+    TMessageCatcher boxes;
+    {
+        TCancelOnShow cancel;
+        QVERIFY(!Form->ScanFiles()->Load(big));
+    }
+    QCOMPARE(boxes.Texts, QStringList()); // a cancel is no failure
+    QVERIFY(!BaseView->FDataCtrl().Root());
+    QCOMPARE(BaseView->VTLeft().rowCount(), 0);
+    QCOMPARE(BaseView->VTFileAll().rowCount(), 0);
+    QCOMPARE(Form->windowTitle(), QString("Quorvex"));
+    QVERIFY(!Action("SaveScanAs1")->isEnabled());
+
+    QVERIFY(Form->ScanFiles()->Load(big)); // uncancelled it reads to the end
+    QCOMPARE(BaseView->VTFileAll().rowCount(), 300000);
+}
+
+void ScanFileWindowTest::cancelledSaveLeavesTheOldFile() {
+    const std::string big = (Files.Path() / "big.json").string();
+    WriteBigScanFile(big, 300000);
+    const std::string target = (Files.Path() / "out.json").string();
+    std::ofstream(target) << "old";
+    ShowWindow();
+    QVERIFY(Form->ScanFiles()->Load(big));
+    TCancelOnShow cancel;
+    QVERIFY(!Form->ScanFiles()->Save(target));
+    QCOMPARE(Head(QString::fromStdString(target), 10), QByteArray("old"));
+    QCOMPARE(BaseView->VTFileAll().rowCount(), 300000); // still shown
 }
 
 QTEST_MAIN(ScanFileWindowTest)
