@@ -38,7 +38,8 @@ void TLiveTree::AddMenu() {
 
 // F5 included: the action is the window's shortcut.
 void TLiveTree::OfferRefresh() {
-    FRefresh->setEnabled(!FView.ShowsSavedScan());
+    if (FRefresh)
+        FRefresh->setEnabled(!FView.ShowsSavedScan());
 }
 
 void TLiveTree::ChangeTree(const std::function<void()>& change) {

@@ -53,7 +53,7 @@ const std::vector<std::pair<const char*, const char*>> Pieces = {
 };
 
 TEST(DefaultConfigText, IsTheExactDocument) {
-    ASSERT_EQ(Pieces.size(), 39u);
+    ASSERT_EQ(Pieces.size(), 40u);
     std::string expected;
     for (const auto& [before, markup] : Pieces)
         expected += std::string(before) + markup;
