@@ -40,8 +40,8 @@ private:
     TDataInfo* Find(const std::string& relative) const {
         return BaseView->FDataCtrl().Root()->FindByPath(Tree.Str() + "/" + relative);
     }
-    /// Each folder of the folder tree with its size text, and the engine's figure for it
-    /// formatted the same way (disk usage or apparent size).
+    /// Each folder's size text in the folder tree is the engine's figure for it (disk usage
+    /// or apparent size) formatted as the views do.
     void CheckTreeSizes(bool diskUsage) const;
     QStringList SizeGroups() const;
     QAction* Action(const char* name) const { return Form->findChild<QAction*>(name); }
@@ -79,7 +79,6 @@ void CountSwitchWindowTest::ShowWindow() {
 void CountSwitchWindowTest::CheckTreeSizes(bool diskUsage) const {
     const TDataCtrl& engine = BaseView->FDataCtrl();
     const TEntryTreeModel& tree = BaseView->VTLeft();
-    int folders = 0;
     for (const char* relative : {"", "data", "other"}) {
         const TDataInfo* folder = *relative ? Find(relative) : engine.Root();
         const QModelIndex index = tree.IndexOf(folder);
@@ -87,9 +86,7 @@ void CountSwitchWindowTest::CheckTreeSizes(bool diskUsage) const {
         const std::uint64_t expected =
             diskUsage ? engine.DiskSize(*folder) : engine.ApparentSize(*folder);
         QCOMPARE(index.siblingAtColumn(1).data().toString(), SizeCell(expected));
-        ++folders;
     }
-    QCOMPARE(folders, 3);
 }
 
 QStringList CountSwitchWindowTest::SizeGroups() const {
