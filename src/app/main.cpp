@@ -1,9 +1,11 @@
 #include "uApplication.h"
 #include "uBaseView.h"
 #include "uCommandLine.h"
+#include "uCountBinding.h"
 #include "uDescriptorLimit.h"
 #include "uHeapLimit.h"
 #include "uMain.h"
+#include "uScanFileActions.h"
 #include "uShell.h"
 #include "uTheme.h"
 #include "uWaitForm.h"
@@ -41,7 +43,11 @@ int RunWindow(int argc, char** argv, const TCommandLine& cmd) {
         BaseView->SetReadOnly(cmd.ReadOnly);
     if (BaseView && cmd.Threads > 0)
         BaseView->FDataCtrl().SetScanThreads(cmd.Threads);
-    if (!cmd.Folder.empty())
+    if (cmd.DiskUsage && form.Count())
+        form.Count()->Select(true); // for this run; the remembered choice stays
+    if (!cmd.LoadFile.empty() && form.ScanFiles())
+        QTimer::singleShot(0, &form, [&form, &cmd] { form.ScanFiles()->Load(cmd.LoadFile); });
+    else if (!cmd.Folder.empty())
         QTimer::singleShot(0, &form, [&form, &cmd] { form.OpenFolder(cmd.Folder); });
     OpenMoreWindows(cmd);
     const int status = app.exec();

@@ -136,6 +136,8 @@ std::unique_ptr<QMenu> TEntryMenu::MenuFor(QWidget* parent,
             item.Action == EEntryAction::Trash || item.Action == EEntryAction::Delete;
         if (removal && ReadOnly())
             continue;
+        if (item.Action == EEntryAction::Refresh && FView.ShowsSavedScan())
+            continue; // a saved scan has no disk to read again
         if (item.Action == EEntryAction::Trash || item.Action == EEntryAction::Refresh)
             menu->addSeparator();
         QAction* action = menu->addAction(QString::fromLatin1(item.Text));
@@ -166,7 +168,7 @@ bool TEntryMenu::Enabled(EEntryAction action, const std::vector<TDataInfo*>& ent
         return !ReadOnly();
     case EEntryAction::Refresh:
         // One folder at a time: a refresh replaces the entries the other rows reference.
-        return entries.size() == 1 && bool(Handlers.RefreshFolder);
+        return entries.size() == 1 && bool(Handlers.RefreshFolder) && !FView.ShowsSavedScan();
     case EEntryAction::ShowInTree:
         return entries.size() == 1 && bool(ShowInTree);
     }

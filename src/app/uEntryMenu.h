@@ -31,7 +31,8 @@ enum class EEntryAction { Open, OpenFolder, CopyPath, Trash, Delete, Refresh, Sh
 /// The context menu of the entry views: it acts on the selected rows (the current row when
 /// none is selected). Attached views also copy the selected paths with Ctrl+C and, where
 /// asked, act on a double-click (a file opens, a folder is shown). A read-only menu
-/// (--read-only) has no trash or delete item at all. Lives as long as the views it serves.
+/// (--read-only, or a saved scan) has no trash or delete item at all, and a saved scan no
+/// refresh item. Lives as long as the views it serves.
 class TEntryMenu : public QObject {
     Q_OBJECT
 public:

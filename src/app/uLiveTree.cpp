@@ -16,6 +16,8 @@ namespace quorvex {
 
 TLiveTree::TLiveTree(TMainForm& form, TBaseView& view) : FForm(form), FView(view) {
     AddMenu();
+    connect(&FView, &TBaseView::ViewsRefreshed, this, &TLiveTree::OfferRefresh);
+    connect(&FView, &TBaseView::ViewsCleared, this, &TLiveTree::OfferRefresh);
 }
 
 TLiveTree::~TLiveTree() {
@@ -34,13 +36,23 @@ void TLiveTree::AddMenu() {
     connect(FRefresh, &QAction::triggered, this, &TLiveTree::RefreshShownFolder);
 }
 
+// F5 included: the action is the window's shortcut.
+void TLiveTree::OfferRefresh() {
+    if (FRefresh)
+        FRefresh->setEnabled(!FView.ShowsSavedScan());
+}
+
+void TLiveTree::ChangeTree(const std::function<void()>& change) {
+    TWaitScope wait(QStringLiteral("Drawing Tree.."));
+    ReleaseEntries();
+    change();
+    Refill();
+}
+
 void TLiveTree::EntriesRemoved(const std::vector<const TDataInfo*>& gone) {
     if (gone.empty() || !FView.FDataCtrl().Root())
         return;
-    TWaitScope wait(QStringLiteral("Drawing Tree.."));
-    ReleaseEntries();
-    FView.FDataCtrl().RemoveEntries(gone);
-    Refill();
+    ChangeTree([&] { FView.FDataCtrl().RemoveEntries(gone); });
 }
 
 void TLiveTree::RefreshShownFolder() {
@@ -49,7 +61,7 @@ void TLiveTree::RefreshShownFolder() {
 
 void TLiveTree::RefreshFolder(TDataInfo* folder) {
     TDataCtrl& engine = FView.FDataCtrl();
-    if (!folder || !engine.Root())
+    if (!folder || !engine.Root() || engine.IsLoaded())
         return;
     std::exception_ptr failure;
     const auto read = [&](IScanObserver& observer) {

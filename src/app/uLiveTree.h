@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <vector>
 
 class QAction;
@@ -33,8 +34,12 @@ public:
     /// was read, marked as incomplete) and refills the views. A folder that is gone leaves
     /// the tree. Pointers into the folder's subtree are invalid afterwards.
     void RefreshFolder(TDataInfo* folder);
-    /// The Refresh command: the folder shown.
+    /// The Refresh command: the folder shown. Disabled while a saved scan is shown.
     void RefreshShownFolder();
+    /// Runs `change` (which rewrites sizes or groups of the whole tree, but keeps every
+    /// entry) behind the wait window, with every view let go of first and refilled after,
+    /// on the folder shown.
+    void ChangeTree(const std::function<void()>& change);
 
     QAction* RefreshAction() const { return FRefresh; }
 
@@ -46,6 +51,7 @@ signals:
 
 private:
     void AddMenu();
+    void OfferRefresh();
     void ReleaseEntries();
     void Refill();
 

@@ -1,10 +1,12 @@
 #include "uMain.h"
 
 #include "UAbout.h"
+#include "uCountBinding.h"
 #include "uEntryMenu.h"
 #include "uLiveTree.h"
 #include "uMainIcons.h"
 #include "uNavigation.h"
+#include "uScanFileActions.h"
 #include "uShell.h"
 #include "uTheme.h"
 #include "uTreemapBinding.h"

@@ -23,11 +23,13 @@ class QTreeView;
 namespace quorvex {
 
 class TBaseView;
+class TCountBinding;
 class TDataInfo;
 class TEntryIcons;
 class TEntryMenu;
 class TLiveTree;
 class TNavigation;
+class TScanFileActions;
 class TTreemapBinding;
 class IScanObserver;
 class TViewBinding;
@@ -93,6 +95,9 @@ public:
 
     /// The live updates of the results (its TreeChanging signal); null before the first show.
     TLiveTree* LiveTree() const { return FLive.get(); }
+    /// The File menu's scan-file items and the View menu's Count; null before the first show.
+    TScanFileActions* ScanFiles() const { return FScanFiles.get(); }
+    TCountBinding* Count() const { return FCount.get(); }
     /// For every window that removes entries from the disk: takes `gone` (entries below
     /// one of them may be listed too) out of the results and refills every view, on the
     /// folder shown when it survives. Pointers to entries are invalid afterwards.
@@ -187,6 +192,8 @@ private:
     std::unique_ptr<TTreemapBinding> FTreemap;
     std::unique_ptr<TEntryMenu> FEntryMenu;
     std::unique_ptr<TLiveTree> FLive;
+    std::unique_ptr<TScanFileActions> FScanFiles;
+    std::unique_ptr<TCountBinding> FCount;
     std::unique_ptr<TWindowMemory> FMemory;
 };
 

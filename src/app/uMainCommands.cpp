@@ -1,6 +1,7 @@
 // The commands of the main window: opening a folder (the scan on a worker thread behind the
 // wait window), showing a folder of the tree, and the life of the view controller.
 #include "uBaseConfig.h"
+#include "uCountBinding.h"
 #include "uDetailVT.h"
 #include "uEntryMenu.h"
 #include "uFunction.h"
@@ -10,6 +11,7 @@
 #include "uNavigation.h"
 #include "uOption.h"
 #include "uReport.h"
+#include "uScanFileActions.h"
 #include "uScanRunner.h"
 #include "uShell.h"
 #include "uTreemapBinding.h"
@@ -103,6 +105,8 @@ void TMainForm::FormShow() {
     FTreemap->UseEntryMenu(*FEntryMenu);
     FLive = std::make_unique<TLiveTree>(*this, *BaseView);
     JoinLiveTree(*this, *FLive, *FEntryMenu, *FTreemap);
+    FScanFiles = std::make_unique<TScanFileActions>(*this, *BaseView);
+    FCount = std::make_unique<TCountBinding>(*this, *BaseView, *FMemory);
     FMemory->Restore();
     BaseView->SetReportHandler([this](TEntryListModel& rows) {
         std::vector<const TDataInfo*> gone;
@@ -133,6 +137,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::FormClose() {
     if (FMemory && FBinding)
         FMemory->Save(); // before the views let go of their models and columns
+    FCount.reset();
+    FScanFiles.reset();
     FLive.reset();
     FTreemap.reset();
     FEntryMenu.reset();
@@ -219,23 +225,21 @@ void TMainForm::RefreshFolder(TDataInfo* folder) {
 
 void TMainForm::ShowScanState(bool scanned) {
     QString state;
-    bool cancelled = false;
+    const TDataCtrl& engine = BaseView->FDataCtrl();
     if (scanned) {
-        const TDataCtrl& engine = BaseView->FDataCtrl();
-        cancelled = engine.WasCancelled();
         // The scanned folder is shown: its "Not Scanned" list holds every such folder.
         const qsizetype unread = BaseView->VTFolderNotScanned().TotalRowCount();
         // Below the scanned folder, as the wait window counted them while scanning.
         const std::uint64_t below = engine.EntryCount() > 0 ? engine.EntryCount() - 1 : 0;
         state = QStringLiteral("%1 entries").arg(EntryCountText(below));
-        if (cancelled)
+        if (engine.WasCancelled())
             state += QStringLiteral(" - scan cancelled, the results are incomplete");
         if (unread)
             state +=
                 QStringLiteral(" - %1 folder(s) not scanned").arg(EntryCountText(quint64(unread)));
     }
     lblScanState->setText(state);
-    setWindowTitle(cancelled ? QStringLiteral("Quorvex - incomplete") : QStringLiteral("Quorvex"));
+    setWindowTitle(scanned ? ScanWindowTitle(engine) : QStringLiteral("Quorvex"));
 }
 
 void TMainForm::VTLeftClick(const QModelIndex&) {

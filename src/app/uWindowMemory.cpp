@@ -20,6 +20,7 @@ namespace {
 const QString Organisation = QStringLiteral("quorvex");
 const QString RecentKey = QStringLiteral("folders/recent");
 const QString ActionsKey = QStringLiteral("actions/");
+const QString CountKey = QStringLiteral("view/countDiskUsage");
 
 QList<QAction*> RememberedActions(const QObject& form) {
     QList<QAction*> actions;
@@ -152,6 +153,16 @@ void TWindowMemory::RememberFolder(const QString& path) {
 
 QStringList TWindowMemory::RecentFolders() const {
     return QSettings(Organisation, Organisation).value(RecentKey).toStringList();
+}
+
+bool TWindowMemory::CountsDiskUsage() const {
+    return QSettings(Organisation, Organisation).value(CountKey, false).toBool();
+}
+
+// At once, as the recent folders: only a choice made in the menu is kept, never one the
+// command line made for a single run.
+void TWindowMemory::RememberCountDiskUsage(bool diskUsage) {
+    QSettings(Organisation, Organisation).setValue(CountKey, diskUsage);
 }
 
 QString TWindowMemory::PickerStart() const {

@@ -24,9 +24,9 @@ QStringList WithRecentFolder(QStringList folders, const QString& path, int limit
 /// (organisation and application "quorvex", so ~/.config/quorvex/quorvex.conf under
 /// XDG_CONFIG_HOME), apart from the XML configuration, which it never touches: geometry and
 /// state, splitter sizes, the checked state of the actions marked RememberedProperty, column
-/// widths and order of every list, the active tabs, the last
-/// folder and the recent folders. Widgets are found by object name, so a renamed widget
-/// starts from its defaults instead of taking another's state.
+/// widths and order of every list, the active tabs, the last folder, the recent folders and
+/// the Count choice. Widgets are found by object name, so a renamed widget starts from its
+/// defaults instead of taking another's state.
 class TWindowMemory {
 public:
     static constexpr int MaxRecentFolders = 10;
@@ -41,6 +41,9 @@ public:
     /// `path` was scanned: it becomes the last folder and heads the recent folders.
     void RememberFolder(const QString& path);
     QStringList RecentFolders() const;
+    /// The View menu's Count choice made last (false: apparent sizes, the default).
+    bool CountsDiskUsage() const;
+    void RememberCountDiskUsage(bool diskUsage);
     /// Where the folder picker starts: the last folder while it exists, else the home folder.
     QString PickerStart() const;
     /// The folder picker, started in PickerStart().

@@ -129,9 +129,12 @@ public:
     TSummaryTexts SummaryTexts() const;
 
     /// A read-only window (--read-only) offers no way to trash or delete anything; set at
-    /// start and read by every window that could.
-    bool ReadOnly() const { return FReadOnly; }
+    /// start and read by every window that could. A saved scan is read-only too, whatever
+    /// was set: its entries are not the disk as it is now.
+    bool ReadOnly() const { return FReadOnly || ShowsSavedScan(); }
     void SetReadOnly(bool readOnly) { FReadOnly = readOnly; }
+    /// The tree was loaded from a scan file: nothing may be read again from the disk either.
+    bool ShowsSavedScan() const { return FEngine->IsLoaded(); }
 
 signals:
     /// Every view has been refilled for a new current folder (charts and labels follow).

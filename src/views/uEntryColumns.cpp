@@ -109,6 +109,8 @@ QString EntryCellText(const TDataInfo& entry, int column) {
         return entry.IsFolder() ? QStringLiteral("Folder") : QStringLiteral("File");
     case ecFileCount:
         return FromStd(entry.FileCount());
+    case ecDiskSize:
+        return FromStd(SizeText(SizeNumberText(double(entry.DiskSize()))));
     default:
         return {};
     }
@@ -144,6 +146,8 @@ int EntryCompare(const TDataInfo& a, const TDataInfo& b, int column) {
         return CompareFoldedText(a.FullPath(), b.FullPath());
     case ecFileSize:
         return Order(a.Size(), b.Size());
+    case ecDiskSize:
+        return Order(a.DiskSize(), b.DiskSize());
     case ecFileExt:
         return CompareFoldedText(a.Ext(), b.Ext());
     case ecCreateTime:

@@ -33,7 +33,8 @@ enum EEntryColumn {
     ecDosName,
     ecOwnerName,
     ecFileType,
-    ecFileCount
+    ecFileCount,
+    ecDiskSize ///< the allocated bytes (TDataInfo::DiskSize), whichever size is counted
 };
 
 /// The columns of the `files` element, in document order. Align "right" and "center" are

@@ -49,6 +49,7 @@ EKeyKind KindOf(int column, bool folderTree) {
     case ecFileExt:
         return EKeyKind::Text;
     case ecFileSize:
+    case ecDiskSize:
     case ecCreateTime:
     case ecWriteTime:
     case ecAccessTime:
@@ -61,6 +62,8 @@ EKeyKind KindOf(int column, bool folderTree) {
 std::uint64_t NumberOf(const TDataInfo& e, int column, bool folderTree) {
     if (folderTree || column == ecFileSize)
         return e.Size();
+    if (column == ecDiskSize)
+        return e.DiskSize();
     if (column == ecCreateTime)
         return TimeKey(e, e.CreateSeconds());
     if (column == ecWriteTime)

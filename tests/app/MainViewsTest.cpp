@@ -165,7 +165,7 @@ void MainViewsTest::entryViewsTakeTheirColumnsFromTheConfiguration() {
                             Form->VTFileEmpty}) {
         const QString name = list->objectName();
         // The nested list adds its share column after the configured ones.
-        QCOMPARE(list->model()->columnCount(), list == Form->VTDetail ? 12 : 11);
+        QCOMPARE(list->model()->columnCount(), list == Form->VTDetail ? 13 : 12);
         QCOMPARE(list->model()->headerData(0, Qt::Horizontal).toString(),
                  QStringLiteral("    FileName"));
         QVERIFY2(list->columnWidth(0) == 120 && list->columnWidth(2) == 90, qPrintable(name));
@@ -173,7 +173,7 @@ void MainViewsTest::entryViewsTakeTheirColumnsFromTheConfiguration() {
         QVERIFY2(list->header()->visualIndex(2) == 0 && list->header()->visualIndex(0) == 2,
                  qPrintable(name));
         QVERIFY2(list->header()->visualIndex(1) == 1, qPrintable(name));
-        for (int column = 0; column < 11; ++column)
+        for (int column = 0; column < 12; ++column)
             QVERIFY2(list->isColumnHidden(column) == (column == 1 || column >= 7),
                      qPrintable(QStringLiteral("%1 column %2").arg(name).arg(column)));
     }
@@ -242,7 +242,8 @@ void MainViewsTest::shareBarsAreDrawnButNeverExported() {
     QTreeView* list = Form->VTDetail;
     ShowPageOf(list);
     list->clearSelection();
-    const int share = 11;
+    const int share = BaseView->VTDetail().ShareColumn(); // after every configured column
+    QCOMPARE(share, 12);
     QVERIFY(qobject_cast<TShareBarDelegate*>(list->itemDelegateForColumn(share)));
     list->setColumnWidth(share, 200);
     const QModelIndex big = FindRow(list, 0, "big").siblingAtColumn(share);
@@ -260,7 +261,7 @@ void MainViewsTest::shareBarsAreDrawnButNeverExported() {
     QCOMPARE(Shown(list, big), QString("75.0 %"));
 
     // The reports list the configured columns only.
-    QCOMPARE(TModelExportView(BaseView->VTDetail()).ColumnCount(), 11);
+    QCOMPARE(TModelExportView(BaseView->VTDetail()).ColumnCount(), 12);
     QCOMPARE(TModelExportView(BaseView->VTLeft()).ColumnCount(), 2);
 }
 

@@ -322,9 +322,10 @@ void MainWindowLayoutTest::menusAndDirectMenuBarItems() {
                                        : action->text() + " " + action->shortcut().toString());
     for (const QAction* action : top[2]->menu()->actions())
         tools << action->text();
-    QCOMPARE(file, (QStringList{"Open To Scan", "&Recent Folders", "-", "Exit"}));
-    QCOMPARE(view,
-             (QStringList{"&Treemap Ctrl+T", "Treemap &Cushion Shading ", "-", "&Refresh F5"}));
+    QCOMPARE(file, (QStringList{"Open To Scan", "&Recent Folders", "-", "Open Scan &File...",
+                                "&Save Scan As...", "-", "Exit"}));
+    QCOMPARE(view, (QStringList{"&Treemap Ctrl+T", "Treemap &Cushion Shading ", "-", "&Refresh F5",
+                                "-", "&Count "}));
     QCOMPARE(tools, (QStringList{"Options", "Generate Report"}));
 }
 

@@ -67,7 +67,7 @@ TEST_F(ConfigStore, AnotherVersionIsReplacedByTheDefault) {
                   std::string(R"(<config versionNo=")") + version + R"("><files/></config>)");
         TBaseConfig store(FFile);
         EXPECT_EQ(ReadFile(FFile), DefaultConfigText) << version;
-        EXPECT_EQ(store.GetConfig()->Files().Count(), 11) << version;
+        EXPECT_EQ(store.GetConfig()->Files().Count(), 12) << version;
     }
 }
 

@@ -39,9 +39,9 @@ TEST_F(ConfigBinding, DefaultDocumentReadsAsDocumented) {
     EXPECT_EQ(config->VersionNo(), 3);
 
     TXMLFilesType files = config->Files();
-    ASSERT_EQ(files.Count(), 11);
+    ASSERT_EQ(files.Count(), 12);
     EXPECT_EQ(files.Node(0).Name(), "    FileName");
-    const std::vector<int> widths = {172, 173, 84, 100, 100, 100, 100, 124, 100, 100, 80};
+    const std::vector<int> widths = {172, 173, 84, 100, 100, 100, 100, 124, 100, 100, 80, 84};
     for (int i = 0; i < files.Count(); ++i) {
         EXPECT_EQ(files.Node(i).Index(), i);
         EXPECT_EQ(files.Node(i).Width(), widths[std::size_t(i)]);
@@ -49,6 +49,8 @@ TEST_F(ConfigBinding, DefaultDocumentReadsAsDocumented) {
     }
     EXPECT_EQ(files.Node(2).Align(), "right");
     EXPECT_EQ(files.Node(10).Name(), "FileCount");
+    EXPECT_EQ(files.Node(11).Name(), "DiskSize");
+    EXPECT_EQ(files.Node(11).Align(), "right");
 
     EXPECT_EQ(config->Agerange().Count(), 5);
     EXPECT_EQ(config->Sizerange().Count(), 6);

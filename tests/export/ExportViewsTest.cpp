@@ -184,7 +184,8 @@ void ExportViewsTest::readerWalksEveryEntryWithHiddenColumns() {
     QCOMPARE(outline, Outline(f.View->VTDetail(), ecFileName)); // pre-order, nothing collapsed
     QCOMPARE(detail.EntryCount(), qsizetype(outline.size()));
     const TModelExportView files(f.View->VTFileAll());
-    QCOMPARE(files.ColumnCount(), 11); // DosName .. FileCount are hidden on screen
+    QCOMPARE(files.ColumnCount(), 12); // DosName .. DiskSize are hidden on screen
+    QCOMPARE(files.Caption(ecDiskSize), QString("DiskSize"));
     QCOMPARE(files.Caption(ecDosName), QString("DosName"));
     QCOMPARE(files.Caption(ecFileName), QString("    FileName"));
 

@@ -3,10 +3,12 @@
 #include "ViewFixture.h"
 #include "uBaseConfig.h"
 #include "uBaseFunction.h"
+#include "uConfigDefault.h"
 #include "uEntryFilter.h"
 
 #include <QSet>
 #include <QTest>
+#include <filesystem>
 #include <fstream>
 
 using namespace quorvex;
@@ -60,6 +62,8 @@ private slots:
     void sizeBoundsBeyond32BitsGroupBigFiles();
     void rangesIncludeBothBoundsAndRefuseEmptyTimes();
     void columnContentsFollowTheNodeIndex();
+    void diskSizeColumnShowsAndSortsTheAllocatedBytes();
+    void configurationWithoutTheDiskSizeNodeIsUnchanged();
 };
 
 void BaseViewTest::openFlowFillsEveryView() {
@@ -207,11 +211,11 @@ void BaseViewTest::shareColumnsGiveEachEntrysPartOfItsParent() {
     f.Open();
     TBaseView& v = *f.View;
     TEntryTreeModel& tree = v.VTLeft();
-    // After the configured columns: the tree's two, the nested list's eleven.
+    // After the configured columns: the tree's two, the nested list's twelve.
     QCOMPARE(tree.ShareColumn(), 2);
     QCOMPARE(tree.columnCount(), 3);
-    QCOMPARE(v.VTDetail().ShareColumn(), 11);
-    QCOMPARE(v.VTDetail().headerData(11, Qt::Horizontal).toString(), QString("% of Parent"));
+    QCOMPARE(v.VTDetail().ShareColumn(), 12);
+    QCOMPARE(v.VTDetail().headerData(12, Qt::Horizontal).toString(), QString("% of Parent"));
     QCOMPARE(v.EntryView(EView::VTFileAll).ShareColumn(), -1);
 
     // The tree root holds 2,064 bytes; "a" 2,058 of them; "b" none.
@@ -221,8 +225,8 @@ void BaseViewTest::shareColumnsGiveEachEntrysPartOfItsParent() {
     QCOMPARE(a.siblingAtColumn(2).data(ShareRole).toDouble(), 2058.0 / 2064.0);
     TEntryTreeModel& detail = v.VTDetail();
     const QModelIndex y = detail.IndexOf(Find(f, "a/y.TXT"));
-    QCOMPARE(y.siblingAtColumn(11).data().toString(), QString("99.5 %")); // 2,048 of 2,058
-    QCOMPARE(y.siblingAtColumn(11).data(EntryRole), y.data(EntryRole));
+    QCOMPARE(y.siblingAtColumn(12).data().toString(), QString("99.5 %")); // 2,048 of 2,058
+    QCOMPARE(y.siblingAtColumn(12).data(EntryRole), y.data(EntryRole));
     // An empty folder's entries take none of it rather than dividing by zero.
     QCOMPARE(ShareOfParent(*Find(f, "a/sub/z.txt")), 0.0);
     QCOMPARE(ShareText(1.0 / 3.0), QString("33.3 %"));
@@ -436,6 +440,66 @@ void BaseViewTest::columnContentsFollowTheNodeIndex() {
     QVERIFY(!files.Columns()[2].Visible);
     // Empty range lists leave one overflow row each.
     QCOMPARE(Column(v.GroupView(EView::VTName), 0), QStringList{"more"});
+}
+
+// A sparse file takes less than it holds, so the two size columns order the files apart.
+void BaseViewTest::diskSizeColumnShowsAndSortsTheAllocatedBytes() {
+    TViewFixture f({"small.txt:10", "big.bin:50000", "d/mid.txt:9000"});
+    std::ofstream(f.Tree.Path() / "sparse.img").close();
+    std::filesystem::resize_file(f.Tree.Path() / "sparse.img", 1 << 20);
+    f.Open();
+    TBaseView& v = *f.View;
+    TEntryListModel& files = v.VTFileAll();
+    QAbstractItemModelTester tester(&files);
+    QCOMPARE(files.headerData(ecDiskSize, Qt::Horizontal).toString(), QString("DiskSize"));
+    QCOMPARE(files.Columns()[ecDiskSize].Align, Qt::AlignRight | Qt::AlignVCenter);
+    QVERIFY(!files.Columns()[ecDiskSize].Visible);
+    const TDataCtrl& engine = v.FDataCtrl();
+    for (int row = 0; row < files.rowCount(); ++row) {
+        const TDataInfo& entry = *files.Entry(files.index(row, 0));
+        QCOMPARE(files.index(row, ecDiskSize).data().toString(),
+                 QString::fromStdString(SizeText(SizeNumberText(double(engine.DiskSize(entry))))));
+    }
+    QCOMPARE(Find(f, "sparse.img")->DiskSize(), 0u); // the fixture holds no block of it
+
+    for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+        files.SortRows(ecDiskSize, order);
+        std::vector<std::uint64_t> sizes;
+        for (int row = 0; row < files.rowCount(); ++row)
+            sizes.push_back(files.Entry(files.index(row, 0))->DiskSize());
+        QVERIFY(order == Qt::AscendingOrder ? std::is_sorted(sizes.begin(), sizes.end())
+                                            : std::is_sorted(sizes.rbegin(), sizes.rend()));
+    }
+    files.SortRows(ecDiskSize, Qt::AscendingOrder);
+    QCOMPARE(Column(files, ecFileName).first(), QString("sparse.img"));
+    files.SortRows(ecFileSize, Qt::AscendingOrder);
+    QCOMPARE(Column(files, ecFileName).last(), QString("sparse.img"));
+}
+
+// A configuration written before the column existed lists what it did, the share column of
+// the nested lists right after its eleven columns.
+void BaseViewTest::configurationWithoutTheDiskSizeNodeIsUnchanged() {
+    std::string text(DefaultConfigText);
+    const std::size_t node = text.find("\t\t<node Name=\"DiskSize\"");
+    QVERIFY(node != std::string::npos);
+    text.erase(node, text.find("/>", node) + 2 - node);
+    TempDir dir;
+    const auto file = dir.Path() / "KestrixFAConfig.xml";
+    std::ofstream(file) << text;
+    TempDir tree;
+    WriteTree(tree.Path(), {"a/x.txt:10", "a/y.txt:30"});
+    TBaseView v(file);
+    v.Scan(tree.Str());
+    v.FillFolderTree();
+    v.ShowFolderByPath(tree.Str());
+    QCOMPARE(v.VTFileAll().columnCount(), 11);
+    QCOMPARE(v.VTDetail().ShareColumn(), 11);
+    const QModelIndex y =
+        v.VTDetail().IndexOf(v.FDataCtrl().Root()->FindByPath(tree.Str() + "/a/y.txt"));
+    QCOMPARE(y.siblingAtColumn(11).data().toString(), QString("75.0 %"));
+    v.VTDetail().SortRows(11, Qt::DescendingOrder); // by share, as before
+    const QModelIndex a = v.VTDetail().index(0, 0, v.VTDetail().index(0, 0));
+    QCOMPARE(v.VTDetail().index(0, 0, a).data().toString(), QString("y.txt"));
 }
 
 // The group's caption is bytes: both drill-downs must match the file by those bytes, not by
