@@ -212,7 +212,7 @@ private:
     TXMLElement Child(const char* tag) const { return {Source(), ChildElement(tag)}; }
 };
 
-/// The largest configuration file LoadConfig reads. The default document has 1918 bytes;
+/// The largest configuration file LoadConfig reads. The default document has 1922 bytes;
 /// anything near the limit is not a configuration someone wrote.
 inline constexpr std::size_t ConfigFileSizeLimit = std::size_t(8) << 20;
 

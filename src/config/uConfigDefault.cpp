@@ -22,7 +22,7 @@ constexpr char DefaultText[] =
     "\t\t" R"(<node Name="OwnerName" Visible="False" Index="8"  Width="100"  Align="left"/>)"
     "\t\t" R"(<node Name="FileType" Visible="False" Index="9" Width="100"  Align="left"/>)"
     "\t\t" R"(<node Name="FileCount" Visible="False" Index="10" Width="80"  Align="right"/>)"
-    "\t\t" R"(<node Name="DiskSize" Visible="False" Index="11" Width="84" Align="right"/>)"
+    "\t\t" R"(<node Name="Size on Disk" Visible="False" Index="11" Width="84" Align="right"/>)"
     "\t" R"(</files>)"
     " " R"(<agerange>)"
     "    " R"(<item caption="one day" value="1"/>)"
@@ -50,7 +50,7 @@ constexpr char DefaultText[] =
     R"(</config>)";
 // clang-format on
 
-static_assert(sizeof(DefaultText) - 1 == 1918, "the default document is 1918 bytes");
+static_assert(sizeof(DefaultText) - 1 == 1922, "the default document is 1922 bytes");
 
 } // namespace
 

@@ -48,7 +48,7 @@ TEST_F(CommandLine, SummaryPrintsTheFiveFigures) {
                          "Files Quantity: 4\n"
                          "Files Type Quantity: 3\n");
     EXPECT_EQ(r.Err, "");
-    EXPECT_EQ(fs::file_size(Config()), 1918u); // created with the default document
+    EXPECT_EQ(fs::file_size(Config()), 1922u); // created with the default document
 }
 
 TEST_F(CommandLine, FolderArgumentIsMadeAbsoluteWithoutTrailingSlash) {

@@ -222,7 +222,7 @@ void MainFlowTest::brokenConfigurationIsReplacedOnRequest() {
     QCOMPARE(answer.Title, QString("Quorvex"));
     QVERIFY(answer.Text.contains(QString::fromStdString(file.string())));
     QCOMPARE(ReadFile(file.string() + ".bak"), QString("<config versionNo=\"3\"><files>"));
-    QCOMPARE(std::filesystem::file_size(file), std::uintmax_t(1918)); // the default document
+    QCOMPARE(std::filesystem::file_size(file), std::uintmax_t(1922)); // the default document
 }
 
 void MainFlowTest::declinedReplacementClosesTheWindow() {

@@ -49,7 +49,7 @@ TEST_F(ConfigBinding, DefaultDocumentReadsAsDocumented) {
     }
     EXPECT_EQ(files.Node(2).Align(), "right");
     EXPECT_EQ(files.Node(10).Name(), "FileCount");
-    EXPECT_EQ(files.Node(11).Name(), "DiskSize");
+    EXPECT_EQ(files.Node(11).Name(), "Size on Disk");
     EXPECT_EQ(files.Node(11).Align(), "right");
 
     EXPECT_EQ(config->Agerange().Count(), 5);

@@ -24,7 +24,7 @@ const std::vector<std::pair<const char*, const char*>> Pieces = {
     {"\t\t", R"(<node Name="OwnerName" Visible="False" Index="8"  Width="100"  Align="left"/>)"},
     {"\t\t", R"(<node Name="FileType" Visible="False" Index="9" Width="100"  Align="left"/>)"},
     {"\t\t", R"(<node Name="FileCount" Visible="False" Index="10" Width="80"  Align="right"/>)"},
-    {"\t\t", R"(<node Name="DiskSize" Visible="False" Index="11" Width="84" Align="right"/>)"},
+    {"\t\t", R"(<node Name="Size on Disk" Visible="False" Index="11" Width="84" Align="right"/>)"},
     {"\t", "</files>"},
     {" ", "<agerange>"},
     {"    ", R"(<item caption="one day" value="1"/>)"},
@@ -57,7 +57,7 @@ TEST(DefaultConfigText, IsTheExactDocument) {
     std::string expected;
     for (const auto& [before, markup] : Pieces)
         expected += std::string(before) + markup;
-    EXPECT_EQ(quorvex::DefaultConfigText.size(), 1918u);
+    EXPECT_EQ(quorvex::DefaultConfigText.size(), 1922u);
     EXPECT_EQ(quorvex::DefaultConfigText, expected);
 }
 

@@ -185,7 +185,7 @@ void ExportViewsTest::readerWalksEveryEntryWithHiddenColumns() {
     QCOMPARE(detail.EntryCount(), qsizetype(outline.size()));
     const TModelExportView files(f.View->VTFileAll());
     QCOMPARE(files.ColumnCount(), 12); // DosName .. DiskSize are hidden on screen
-    QCOMPARE(files.Caption(ecDiskSize), QString("DiskSize"));
+    QCOMPARE(files.Caption(ecDiskSize), QString("Size on Disk"));
     QCOMPARE(files.Caption(ecDosName), QString("DosName"));
     QCOMPARE(files.Caption(ecFileName), QString("    FileName"));
 

@@ -451,7 +451,7 @@ void BaseViewTest::diskSizeColumnShowsAndSortsTheAllocatedBytes() {
     TBaseView& v = *f.View;
     TEntryListModel& files = v.VTFileAll();
     QAbstractItemModelTester tester(&files);
-    QCOMPARE(files.headerData(ecDiskSize, Qt::Horizontal).toString(), QString("DiskSize"));
+    QCOMPARE(files.headerData(ecDiskSize, Qt::Horizontal).toString(), QString("Size on Disk"));
     QCOMPARE(files.Columns()[ecDiskSize].Align, Qt::AlignRight | Qt::AlignVCenter);
     QVERIFY(!files.Columns()[ecDiskSize].Visible);
     const TDataCtrl& engine = v.FDataCtrl();
