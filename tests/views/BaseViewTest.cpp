@@ -480,7 +480,7 @@ void BaseViewTest::diskSizeColumnShowsAndSortsTheAllocatedBytes() {
 // the nested lists right after its eleven columns.
 void BaseViewTest::configurationWithoutTheDiskSizeNodeIsUnchanged() {
     std::string text(DefaultConfigText);
-    const std::size_t node = text.find("\t\t<node Name=\"DiskSize\"");
+    const std::size_t node = text.find("\t\t<node Name=\"Size on Disk\"");
     QVERIFY(node != std::string::npos);
     text.erase(node, text.find("/>", node) + 2 - node);
     TempDir dir;
