@@ -26,9 +26,7 @@ namespace {
 void CheckComparable(const TDataCtrl& current, const TDataCtrl& base) {
     if (!current.Root() || !base.Root())
         throw ECompareError("there is no scan to compare");
-    const std::string now = current.Root()->FullPath(), then = base.Root()->FullPath();
-    if (now != then)
-        throw ECompareError("the saved scan is of '" + then + "', not of '" + now + "'");
+    TScanCompare::CheckSameFolder(base.Root()->FullPath(), current.Root()->FullPath());
     if (current.CountsDiskUsage() != base.CountsDiskUsage())
         throw ECompareError("the scans do not count the same sizes (disk usage)");
 }
@@ -38,6 +36,12 @@ bool WriteTimeDiffers(const TDataInfo& a, const TDataInfo& b) {
 }
 
 } // namespace
+
+void TScanCompare::CheckSameFolder(const std::string& basePath, const std::string& currentPath) {
+    if (basePath != currentPath)
+        throw ECompareError("the saved scan is of '" + basePath + "', not of '" + currentPath +
+                            "'");
+}
 
 TScanCompare::TScanCompare(const TDataCtrl& current, const TDataCtrl& base, std::size_t topCount)
     : FTopCount(topCount) {

@@ -61,6 +61,10 @@ public:
     TScanCompare(const TDataCtrl& current, const TDataCtrl& base,
                  std::size_t topCount = DefaultTopCount);
 
+    /// Throws ECompareError when a base scan of `basePath` is not one of `currentPath`, so a
+    /// caller can refuse it before scanning.
+    static void CheckSameFolder(const std::string& basePath, const std::string& currentPath);
+
     /// Current root's size minus the base root's.
     std::int64_t TotalChange() const { return FTotal; }
     std::uint64_t AddedCount() const { return FAdded; }
