@@ -37,21 +37,26 @@ TRun CompareOnce(const TDataCtrl& current, const TDataCtrl& base) {
 void Report(const char* name, const TDataCtrl& current, const TDataCtrl& base, int repeat) {
     std::vector<double> seconds;
     TRun run{};
+    std::uint64_t growth = 0; // the first run's: later ones may reuse the heap it left
     for (int i = 0; i < repeat; ++i) {
         run = CompareOnce(current, base);
         seconds.push_back(run.Seconds);
+        growth = std::max(growth, run.ResidentGrowth);
     }
     const double entries = double(current.EntryCount());
     std::printf("%s seconds: %.3f (median; target <= 1.0)\n", name, Median(seconds));
     std::printf("%s added/removed/changed: %llu/%llu/%llu\n", name, (unsigned long long)run.Added,
                 (unsigned long long)run.Removed, (unsigned long long)run.Changed);
     std::printf("%s resident growth per current entry: %.1f bytes (target <= 16)\n", name,
-                double(run.ResidentGrowth) / entries);
+                double(growth) / entries);
 }
 
-// Every `step`-th file of the scan, up to `count` of them.
+// `count` files spread evenly over the scan (fewer when it has fewer).
 std::vector<const TDataInfo*> SomeFiles(const TDataCtrl& ctrl, std::uint64_t count) {
-    const std::uint64_t step = std::max<std::uint64_t>(1, ctrl.EntryCount() / (count + 1));
+    std::uint64_t all = 0;
+    for (TDataInfo* e = ctrl.Root(); e; e = NextInPreOrder(e, ctrl.Root()))
+        all += !e->IsFolder();
+    const std::uint64_t step = std::max<std::uint64_t>(1, all / std::max<std::uint64_t>(count, 1));
     std::vector<const TDataInfo*> files;
     std::uint64_t i = 0;
     for (TDataInfo* e = ctrl.Root(); e && files.size() < count; e = NextInPreOrder(e, ctrl.Root()))

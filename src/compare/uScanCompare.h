@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -23,12 +24,23 @@ enum class EEntryChange : std::uint8_t {
     Added    ///< not in the base, or there as the other kind (a file where a folder was)
 };
 
-/// One current entry's result. Kept per current entry for millions of them: 16 bytes.
-struct TEntryDelta {
-    std::int64_t Growth = 0; ///< current Size() minus the base's; an added entry's whole size
-    EEntryChange Change = EEntryChange::Same;
+/// One current entry's result, in 8 bytes: one is kept per current entry, for millions.
+class TEntryDelta {
+public:
+    /// The change takes two bits of the growth's 64: growths are held to +-2 EiB, beyond
+    /// any file system (only a made-up scan file claims more).
+    static constexpr std::int64_t MaxGrowth = (std::int64_t(1) << 61) - 1;
+
+    TEntryDelta(std::int64_t growth, EEntryChange change)
+        : FBits(std::clamp(growth, -MaxGrowth, MaxGrowth) * 4 + std::int64_t(change)) {}
+    /// Current Size() minus the base's; an added entry's whole size.
+    std::int64_t Growth() const { return FBits >> 2; } // arithmetic: the sign stays
+    EEntryChange Change() const { return EEntryChange(FBits & 3); }
+
+private:
+    std::int64_t FBits;
 };
-static_assert(sizeof(TEntryDelta) == 16, "TEntryDelta is paid per current entry");
+static_assert(sizeof(TEntryDelta) == 8, "TEntryDelta is paid per current entry");
 
 /// An entry of the largest growths.
 struct TGrowthItem {

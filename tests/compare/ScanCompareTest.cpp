@@ -50,7 +50,7 @@ protected:
         std::map<std::string, TEntryDelta> byPath;
         std::size_t i = 0;
         for (TDataInfo* e = Current.Root(); e; e = NextInPreOrder(e, Current.Root()))
-            byPath[Rel(*e)] = Result->Deltas().at(i++);
+            byPath.emplace(Rel(*e), Result->Deltas().at(i++));
         EXPECT_EQ(i, Result->Deltas().size());
         return byPath;
     }
@@ -121,8 +121,8 @@ TEST_F(ScanCompare, EveryKindOfEditIsCountedOnce) {
         {"touch.txt", {EEntryChange::Changed, 0}}};
     ASSERT_EQ(d.size(), expected.size());
     for (const auto& [path, want] : expected) {
-        EXPECT_EQ(d.at(path).Change, want.Change) << path;
-        EXPECT_EQ(d.at(path).Growth, want.Growth) << path;
+        EXPECT_EQ(d.at(path).Change(), want.Change) << path;
+        EXPECT_EQ(d.at(path).Growth(), want.Growth) << path;
     }
     // New folders count once with their content; a folder that was there never.
     EXPECT_EQ(GrowthLines(), (std::vector<std::string>{"new 5000", "grow.txt 1000", "add.txt 50",
@@ -210,7 +210,7 @@ TEST_F(ScanCompare, ADeepChainIsMatchedWithoutRecursion) {
     EXPECT_EQ(c.RemovedCount(), 0u);
     EXPECT_EQ(c.ChangedCount(), depth + 1u); // every folder of the chain and the root
     EXPECT_EQ(c.Deltas().size(), depth + 3u);
-    EXPECT_EQ(c.Deltas().back().Change, EEntryChange::Added); // g comes after f
+    EXPECT_EQ(c.Deltas().back().Change(), EEntryChange::Added); // g comes after f
     ASSERT_EQ(c.LargestGrowths().size(), 1u);
     EXPECT_EQ(c.LargestGrowths()[0].Entry->Name(), "g");
 }
@@ -261,6 +261,20 @@ TEST_F(ScanCompare, BasesThatCannotBeComparedAreRefused) {
     EXPECT_THROW(TScanCompare(Current, Base), ECompareError);
     TDataCtrl empty;
     EXPECT_THROW(TScanCompare(Current, empty), ECompareError);
+}
+
+TEST(EntryDelta, KeepsGrowthAndChangeTogetherUpToItsBound) {
+    for (const EEntryChange change :
+         {EEntryChange::Same, EEntryChange::Changed, EEntryChange::Added})
+        for (const std::int64_t growth : {std::int64_t(0), std::int64_t(-1), std::int64_t(1),
+                                          TEntryDelta::MaxGrowth, -TEntryDelta::MaxGrowth}) {
+            const TEntryDelta delta(growth, change);
+            EXPECT_EQ(delta.Growth(), growth);
+            EXPECT_EQ(delta.Change(), change);
+        }
+    EXPECT_EQ(TEntryDelta(INT64_MAX, EEntryChange::Added).Growth(), TEntryDelta::MaxGrowth);
+    EXPECT_EQ(TEntryDelta(INT64_MIN, EEntryChange::Changed).Growth(), -TEntryDelta::MaxGrowth);
+    EXPECT_EQ(TEntryDelta(INT64_MIN, EEntryChange::Changed).Change(), EEntryChange::Changed);
 }
 
 TEST(SizeDifference, IsHeldToTheSignedRange) {
