@@ -2,11 +2,13 @@
 
 #include "uBaseConfig.h"
 #include "uBaseView.h"
+#include "uCompareText.h"
 #include "uDataCtrl.h"
 #include "uExportEscape.h"
 #include "uGroupRanges.h"
 #include "uRegional.h"
 #include "uReportDocs.h"
+#include "uScanCompare.h"
 #include "uScanFileItem.h"
 #include "uSummary.h"
 #include "uTreemapRender.h"
@@ -90,6 +92,25 @@ int RunExportScan(const TCommandLine& cmd, std::ostream& err) {
     return 0;
 }
 
+// The base is read first, so that a base of another folder, or one that cannot be read, is
+// refused before a long scan.
+int RunCompare(const TCommandLine& cmd, std::ostream& out, std::ostream& err) {
+    TDataCtrl base;
+    base.SetCountDiskUsage(cmd.DiskUsage);
+    try {
+        base.LoadScanFile(cmd.CompareFile);
+    } catch (const std::exception& e) {
+        throw std::runtime_error("cannot read the saved scan '" + cmd.CompareFile +
+                                 "': " + e.what());
+    }
+    if (!cmd.Folder.empty())
+        TScanCompare::CheckSameFolder(base.Root()->FullPath(), cmd.Folder);
+    TDataCtrl ctrl;
+    ScanHeadless(cmd, ctrl, err);
+    out << CompareText(TScanCompare(ctrl, base), cmd.CompareFile);
+    return out.good() ? 0 : 1;
+}
+
 int RunSummary(const TCommandLine& cmd, std::ostream& out, std::ostream& err) {
     TDataCtrl ctrl;
     ScanHeadless(cmd, ctrl, err);
@@ -164,8 +185,8 @@ TCommandLine ActionOnly(TCommandLine::EAction action) {
 
 void SetAction(TCommandLine& cmd, TCommandLine::EAction action) {
     if (cmd.Action != TCommandLine::EAction::Window && cmd.Action != action)
-        throw EUsageError{
-            "only one of --summary, --report, --treemap and --export-scan can be given"};
+        throw EUsageError{"only one of --summary, --report, --treemap, --export-scan and "
+                          "--compare can be given"};
     cmd.Action = action;
 }
 
@@ -231,6 +252,7 @@ std::string UsageText() {
            "FOLDER\n"
            "       quorvex --treemap FILE.png [--size WIDTHxHEIGHT] [--config FILE] FOLDER\n"
            "       quorvex --export-scan FILE [--config FILE] [--threads N] FOLDER\n"
+           "       quorvex --compare BASE [--config FILE] FOLDER\n"
            "       quorvex [...] --load SCANFILE   (in place of FOLDER)\n"
            "       quorvex --help | --version\n"
            "\n"
@@ -240,7 +262,8 @@ std::string UsageText() {
            "folder, file and file-type counts); --report writes the report of FOLDER's\n"
            "views into FILE, as the Generate Report dialog does; --treemap draws the\n"
            "treemap of FOLDER into a PNG file; --export-scan saves the scan of FOLDER\n"
-           "as a JSON scan file that terminal disk-usage tools read too.\n"
+           "as a JSON scan file that terminal disk-usage tools read too; --compare\n"
+           "prints what changed in FOLDER since the saved scan BASE of it.\n"
            "A FILE.json or FILE.json.zst given in place of FOLDER opens that scan file.\n"
            "\n"
            "  --summary          print the summary of FOLDER and exit\n"
@@ -250,6 +273,10 @@ std::string UsageText() {
            "  --export-scan FILE write the scan as a JSON scan file into FILE (\"-\" for\n"
            "                     standard output; a name ending in .zst is compressed)\n"
            "                     and exit\n"
+           "  --compare BASE     compare FOLDER with BASE, a saved scan of the same folder,\n"
+           "                     print the total change, the entries added, removed and\n"
+           "                     changed (size or write time) and the 20 largest growths\n"
+           "                     (new or grown files, new folders), and exit\n"
            "  --load FILE        read the scan from a JSON scan file (plain or zstd) in\n"
            "                     place of scanning FOLDER; nothing can be deleted then\n"
            "  --disk-usage       count the space files take on disk, each hard-linked\n"
@@ -310,6 +337,9 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         } else if (!endOfOptions && arg == "--export-scan") {
             SetAction(cmd, TCommandLine::EAction::ExportScan);
             cmd.ExportScanFile = OptionValue(args, i);
+        } else if (!endOfOptions && arg == "--compare") {
+            SetAction(cmd, TCommandLine::EAction::Compare);
+            cmd.CompareFile = OptionValue(args, i);
         } else if (!endOfOptions && arg == "--load") {
             cmd.LoadFile = OptionValue(args, i);
         } else if (!endOfOptions && arg == "--disk-usage") {
@@ -390,6 +420,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     case TCommandLine::EAction::Report:
     case TCommandLine::EAction::Treemap:
     case TCommandLine::EAction::ExportScan:
+    case TCommandLine::EAction::Compare:
         break;
     }
     try {
@@ -399,6 +430,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
             return RunTreemap(cmd, err);
         if (cmd.Action == TCommandLine::EAction::ExportScan)
             return RunExportScan(cmd, err);
+        if (cmd.Action == TCommandLine::EAction::Compare)
+            return RunCompare(cmd, out, err);
         return RunSummary(cmd, out, err);
     } catch (const std::exception& e) {
         err << "quorvex: " << e.what() << "\n";

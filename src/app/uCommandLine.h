@@ -13,7 +13,7 @@ namespace quorvex {
 /// What the command line asks for.
 struct TCommandLine {
     /// Window: open the main window (and scan Folder at once when one is given).
-    enum class EAction { Window, Summary, Help, Version, Report, Treemap, ExportScan };
+    enum class EAction { Window, Summary, Help, Version, Report, Treemap, ExportScan, Compare };
     EAction Action = EAction::Window;
     std::string Folder; ///< absolute, without a trailing "/" (except "/" itself)
     /// Window: further folders, as a file manager passes every selected one; each opens a
@@ -33,6 +33,7 @@ struct TCommandLine {
     std::string ExportScanFile; ///< --export-scan: the scan file to write, as given
     bool DiskUsage = false;     ///< --disk-usage: count allocated bytes, each inode once
     std::string TreemapFile;    ///< --treemap: the PNG to write, as given
+    std::string CompareFile;    ///< --compare: the saved scan to compare with, as given
     int TreemapWidth = 1600, TreemapHeight = 1000; ///< --size
 };
 
