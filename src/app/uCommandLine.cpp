@@ -115,7 +115,9 @@ int RunSummary(const TCommandLine& cmd, std::ostream& out, std::ostream& err) {
     TDataCtrl ctrl;
     ScanHeadless(cmd, ctrl, err);
     ctrl.SetCurrentRoot(ctrl.Root());
-    out << SummaryText(SummarizeCurrentFolder(ctrl, TRegionalSettings::Current()));
+    out << SummaryText(SummarizeCurrentFolder(ctrl, TRegionalSettings::Current())) << std::flush;
+    // The never-used figures are only as true as the volume's access times.
+    err << "quorvex: " << AccessTimesNote(ctrl.AccessTimes()) << '\n';
     return out.good() ? 0 : 1;
 }
 
@@ -266,7 +268,8 @@ std::string UsageText() {
            "prints what changed in FOLDER since the saved scan BASE of it.\n"
            "A FILE.json or FILE.json.zst given in place of FOLDER opens that scan file.\n"
            "\n"
-           "  --summary          print the summary of FOLDER and exit\n"
+           "  --summary          print the summary of FOLDER, and on standard error how far\n"
+           "                     its access times can be trusted, and exit\n"
            "  --report FILE      write the report into FILE (replaced when it exists) and exit\n"
            "  --treemap FILE     write the treemap of FOLDER as PNG into FILE and exit\n"
            "  --size WxH         the treemap's size in pixels (default 1600x1000)\n"

@@ -14,7 +14,10 @@ TLinkLabel::TLinkLabel(const QString& text, QWidget* parent) : QLabel(text, pare
     underlined.setUnderline(true);
     setFont(underlined);
     QPalette palette = this->palette();
-    palette.setColor(QPalette::WindowText, ThemeColours(palette).Link);
+    // The disabled group keeps the style's grey: a link that cannot be followed must not
+    // look like one that can.
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        palette.setColor(group, QPalette::WindowText, ThemeColours(palette).Link);
     setPalette(palette);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -45,6 +48,12 @@ void TLinkLabel::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QLabel::keyPressEvent(event);
+}
+
+void TLinkLabel::changeEvent(QEvent* event) {
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange)
+        setCursor(isEnabled() ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
 // A label paints no focus of its own; without a frame Tab would seem to go nowhere.

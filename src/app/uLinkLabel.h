@@ -6,7 +6,8 @@ namespace quorvex {
 
 /// A label that acts like a hyperlink: blue, underlined, hand cursor; a left click on it
 /// emits `clicked`. It takes the focus with Tab, shows it with a focus frame, and Enter,
-/// Return or Space act as a click, so the report links work without a mouse.
+/// Return or Space act as a click, so the report links work without a mouse. Disabled, it
+/// greys out like any other text and keeps its tool tip, which should say why.
 class TLinkLabel : public QLabel {
     Q_OBJECT
 public:
@@ -20,6 +21,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     bool FPressed = false;

@@ -299,6 +299,13 @@ QWidget* TMainForm::SetupSummaryPage() {
     SetTextColour(heading, ThemeColours().Link);
     layout->addWidget(heading);
     layout->addWidget(SetupReportLinks());
+    lblAccessTimes = NewLabel({}, "lblAccessTimes", page);
+    lblAccessTimes->setWordWrap(true);
+    lblAccessTimes->setContentsMargins(16, 0, 0, 0); // under the links
+    // Room for the wrapped note from the start: the page's splitter is sized before a scan
+    // gives the label its text.
+    lblAccessTimes->setMinimumHeight(2 * lblAccessTimes->fontMetrics().lineSpacing());
+    layout->addWidget(lblAccessTimes);
     layout->addStretch(1);
     return page;
 }

@@ -124,6 +124,8 @@ public:
 
     QLabel *lblFolderPath = nullptr, *lblFileSize = nullptr, *lblFolderQty = nullptr,
            *lblFileQty = nullptr, *lblTypeQty = nullptr, *lblNotScannedQty = nullptr;
+    /// How far the scanned volume's access times can be trusted, under the report links.
+    QLabel* lblAccessTimes = nullptr;
     TLinkLabel *Label9 = nullptr, *Label11 = nullptr, *Label12 = nullptr, *Label2 = nullptr,
                *Label13 = nullptr, *Label3 = nullptr, *Label6 = nullptr, *lnkNotScanned = nullptr;
 

@@ -170,6 +170,19 @@ void TViewBinding::ShowSummary() {
     FForm.lblTypeQty->setText(s.TypeQty);
     FForm.lblNotScannedQty->setText(s.NotScannedQty);
     FForm.lbPath->setText(s.FolderPath);
+    ShowAccessTimes();
+}
+
+// The never-used reports read access times: the page says how far they hold, and where
+// they never change the reports would list every file, so their links are closed.
+void TViewBinding::ShowAccessTimes() {
+    const QString note = FView.AccessTimesText();
+    FForm.lblAccessTimes->setText(note);
+    const bool never = FView.FDataCtrl().AccessTimes() == EAccessTimes::Never;
+    for (TLinkLabel* link : {FForm.Label13, FForm.Label3, FForm.Label6}) {
+        link->setToolTip(note);
+        link->setEnabled(!never);
+    }
 }
 
 QMenu* ViewMenu(TMainForm& form) {

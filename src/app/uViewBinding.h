@@ -46,6 +46,7 @@ public:
 private:
     void BindGroupView(QTreeView* tree, EView table);
     void ShowSummary();
+    void ShowAccessTimes();
 
     TMainForm& FForm;
     TBaseView& FView;

@@ -57,6 +57,8 @@ TfmDetail::TfmDetail(TEntryListModel& rows, TBaseView& view, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(SetupTopPanel());
+    if (!rows.Note().isEmpty())
+        layout->addWidget(lblNote = NewNoteLabel(rows.Note()));
     layout->addWidget(VT, 1);
     layout->addWidget(StatusBar1);
     SetupCounts();
@@ -130,6 +132,15 @@ QAction* TfmDetail::AddButton(QToolBar* bar, const char* name, const QString& ca
     action->setObjectName(QLatin1String(name));
     action->setToolTip(hint.isEmpty() ? caption.trimmed() : hint);
     return action;
+}
+
+// Between the buttons and the rows, where it is read before the rows are trusted.
+QLabel* TfmDetail::NewNoteLabel(const QString& note) {
+    auto* label = new QLabel(note, this);
+    label->setObjectName(QStringLiteral("lblNote"));
+    label->setWordWrap(true);
+    label->setContentsMargins(8, 4, 8, 4);
+    return label;
 }
 
 QWidget* TfmDetail::SetupTopPanel() {

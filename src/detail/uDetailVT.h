@@ -43,6 +43,8 @@ public:
     QStatusBar* StatusBar1 = nullptr;
     /// The count and bytes of the rows and of the checked ones.
     QLabel* lblCounts = nullptr;
+    /// The rows' note (TEntryListModel::Note) above the list; null when they have none.
+    QLabel* lblNote = nullptr;
     QAction *ToolButton61 = nullptr, *ToolButton62 = nullptr, *ToolButton63 = nullptr,
             *ToolButton66 = nullptr, *ToolButton67 = nullptr;
     /// ToolButton2 moves the checked entries to the trash (Delete), ToolButton3 deletes them
@@ -68,6 +70,7 @@ public slots:
 
 private:
     QWidget* SetupTopPanel();
+    QLabel* NewNoteLabel(const QString& note);
     QToolBar* SetupActionBar();
     void Remove(ERemoval how);
     void DropRowsOf(const std::vector<const TDataInfo*>& gone);

@@ -88,6 +88,7 @@ void TDataCtrl::Forget() {
     FEntryCount = 0;
     FExtras.Clear();
     FLoadedFrom.clear();
+    FAccessTimes = EAccessTimes::Unknown;
     if (FUnknownTimes && FAgeThresholds.size() + 1 < MaxGroups)
         for (TSumList* list : {&FAccessTimeSums, &FCreateTimeSums, &FWriteTimeSums})
             list->RemoveLast();
@@ -103,6 +104,7 @@ void TDataCtrl::Scan(const std::string& path, IScanObserver* observer) {
         const int error = errno;
         throw std::system_error(error, std::generic_category(), "Cannot read the folder " + path);
     }
+    FAccessTimes = AccessTimesOf(path);
     struct statx st {};
     if (statx(fd, "", AT_EMPTY_PATH, STATX_BLOCKS | STATX_UID | STATX_GID | STATX_MODE, &st) == 0) {
         StoreExtras(*FRoot, st, FExtras);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uAccessTimes.h"
 #include "uDataInfo.h"
 #include "uEntryArena.h"
 #include "uEntryExtras.h"
@@ -59,6 +60,9 @@ public:
     /// one-thread scan meets them. Folders a cancel left unread are not listed here; like
     /// these, their entries say so (TDataInfo::NotScanned).
     const std::vector<TScanProblem>& Problems() const { return FProblems; }
+    /// How the scanned folder's volume keeps access times, read once per scan (a scan never
+    /// leaves that volume). Unknown before a scan and for a tree loaded from a scan file.
+    EAccessTimes AccessTimes() const { return FAccessTimes; }
     /// True when the last scan was cancelled: the tree holds what had been read.
     bool WasCancelled() const { return FCancelled; }
     /// Bytes the tree's entries and names take (the region; side tables not included).
@@ -223,6 +227,7 @@ private:
     bool FDiskUsage = false;
     bool FUnknownTimes = false; // the age lists end with an "Unknown" group
     std::string FLoadedFrom;
+    EAccessTimes FAccessTimes = EAccessTimes::Unknown;
     std::uint64_t FRootDev = 0;
     std::vector<TScanProblem> FProblems;
     bool FCancelled = false;

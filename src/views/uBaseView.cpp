@@ -293,10 +293,11 @@ std::unique_ptr<TEntryListModel> TBaseView::NewReportList(bool withIcons,
     return list;
 }
 
-void TBaseView::ShowReport(const TDataFilter& filter, const QString& title) {
+void TBaseView::ShowReport(const TDataFilter& filter, const QString& title, const QString& note) {
     if (!FEngine->Root() || !FReportHandler)
         return;
     const std::unique_ptr<TEntryListModel> list = NewReportList(true, title);
+    list->SetNote(note);
     list->Fill(FEngine->CurrentRoot(), &filter);
     FReportHandler(*list);
 }
@@ -351,8 +352,14 @@ void TBaseView::ShowNeverUsedReport(int yearsAgo) {
     filter.IsFolder = 0;
     filter.AccessTime = NeverUsedAccessRange(FEngine->NowMilliseconds(), yearsAgo);
     const char* const years[] = {"Year", "Two Years", "Three Years"};
-    ShowReport(filter, QStringLiteral("Files Never Used Last %1 Report")
-                           .arg(QLatin1String(years[std::clamp(yearsAgo, 1, 3) - 1])));
+    ShowReport(filter,
+               QStringLiteral("Files Never Used Last %1 Report")
+                   .arg(QLatin1String(years[std::clamp(yearsAgo, 1, 3) - 1])),
+               AccessTimesText());
+}
+
+QString TBaseView::AccessTimesText() const {
+    return QString::fromStdString(AccessTimesNote(FEngine->AccessTimes()));
 }
 
 namespace {

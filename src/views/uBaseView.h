@@ -100,8 +100,9 @@ public:
     void ChartDblClick(EView groupView, int point);
 
     /// The entries of the current folder's subtree that `filter` accepts, handed to the
-    /// report handler; nothing before the first scan.
-    void ShowReport(const TDataFilter& filter, const QString& title = {});
+    /// report handler with `title` and `note` (TEntryListModel::Note); nothing before the
+    /// first scan.
+    void ShowReport(const TDataFilter& filter, const QString& title = {}, const QString& note = {});
     /// Rows `first`..`last` (both included) of `list` in their current order, without icons.
     void ShowTopReport(const TEntryListModel& list, int first, int last, const QString& title = {});
 
@@ -114,8 +115,11 @@ public:
     /// Sorts "All Files" by `column` in `order` (the header keeps its state) and reports its
     /// first `count` rows: exactly `count`, or every file when there are fewer.
     void ShowFirstFilesReport(int column, Qt::SortOrder order, int count);
-    /// Files last accessed within the year that ended `yearsAgo` years before now.
+    /// Files last accessed within the year that ended `yearsAgo` years before now, with the
+    /// note on how the scanned volume keeps access times.
     void ShowNeverUsedReport(int yearsAgo);
+    /// That note (AccessTimesNote of the engine's rule) as the window shows it.
+    QString AccessTimesText() const;
 
     /// Shows a report list (modally) and returns when it is closed. Until a detail window
     /// exists the window layer sets a plain list window here.

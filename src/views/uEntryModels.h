@@ -90,6 +90,10 @@ public:
     /// The name of the report the list holds ("Empty Files Report"); empty for a view.
     const QString& Title() const { return FTitle; }
     void SetTitle(QString title) { FTitle = std::move(title); }
+    /// How far the rows can be trusted, when the report depends on something the scan
+    /// cannot vouch for (access times); empty for most reports.
+    const QString& Note() const { return FNote; }
+    void SetNote(QString note) { FNote = std::move(note); }
 
     /// Rows with a two-state check box in the first column, unchecked when filled.
     void SetCheckable(bool checkable);
@@ -115,6 +119,7 @@ public:
 private:
     TEntryRows FRows;
     QString FTitle;
+    QString FNote;
     bool FCheckable = false;
     std::vector<bool> FChecked; // one bit per row, only for checkable lists
 };

@@ -1,6 +1,7 @@
 // The command-line program end to end: arguments, output, exit status.
 #include "FixtureTree.h"
 #include "ForkedChild.h"
+#include "uAccessTimes.h"
 #include "uCommandLine.h"
 #include "uReportDocs.h"
 
@@ -33,6 +34,10 @@ protected:
         return {status, out.str(), err.str()};
     }
     std::string Config() const { return (Work.Path() / "conf.xml").string(); }
+    // The last line --summary writes on standard error for the data folder's volume.
+    std::string AccessLine() const {
+        return "quorvex: " + AccessTimesNote(AccessTimesOf(Data.Str())) + "\n";
+    }
     TempDir Work;
     TempDir Data;
 };
@@ -47,7 +52,7 @@ TEST_F(CommandLine, SummaryPrintsTheFiveFigures) {
                          "Folders Quantity: 3\n"
                          "Files Quantity: 4\n"
                          "Files Type Quantity: 3\n");
-    EXPECT_EQ(r.Err, "");
+    EXPECT_EQ(r.Err, AccessLine());
     EXPECT_EQ(fs::file_size(Config()), 1922u); // created with the default document
 }
 
@@ -164,7 +169,7 @@ TEST_F(CommandLine, UnreadableFoldersAreCountedButNamedOnStderr) {
         GTEST_SKIP() << child.Refused;
     EXPECT_EQ(child.Output, "0\nFolders Quantity: 2\nFiles Quantity: 1\nFiles Type Quantity: 1\n"
                             "quorvex: 1 folder(s) not scanned, first: " +
-                                Data.Str() + "/locked (permission denied)\n");
+                                Data.Str() + "/locked (permission denied)\n" + AccessLine());
 }
 
 // Every reason is named, a mount point too; the report lists such folders in their own
@@ -185,7 +190,7 @@ TEST_F(CommandLine, FoldersOnOtherMountsAreNamedAndReported) {
         GTEST_SKIP() << child.Refused << child.Output;
     const std::string line =
         "quorvex: 1 folder(s) not scanned, first: " + Data.Str() + "/mnt (other volume)\n";
-    EXPECT_EQ(child.Output, line + "0\n");
+    EXPECT_EQ(child.Output, line + AccessLine() + "0\n");
     const std::string report = ReadFile(text);
     const auto notScanned = report.find("Folders - Not Scanned\r\n");
     ASSERT_NE(notScanned, std::string::npos) << report;
@@ -195,6 +200,32 @@ TEST_F(CommandLine, FoldersOnOtherMountsAreNamedAndReported) {
     const std::string empty = report.substr(0, notScanned);
     EXPECT_NE(empty.find(Data.Str() + "/empty  ,"), std::string::npos) << empty;
     EXPECT_EQ(empty.find(Data.Str() + "/mnt"), std::string::npos) << empty;
+}
+
+// On a noatime volume the five lines stay as they are and standard error says why the
+// never-used reports cannot be trusted there; a scan file read back knows no volume.
+TEST_F(CommandLine, SummaryOnANoatimeVolumeSaysSoOnStderr) {
+    const std::string saved = Work.Str() + "/scan.json";
+    const TChildResult child = RunInChild({.PrivateMounts = true}, [&] {
+        if (mount("tmpfs", Data.Path().c_str(), "tmpfs", MS_NOATIME, "size=1m") != 0)
+            return std::string("exception: cannot mount a tmpfs");
+        WriteTree(Data.Path(), {"a.txt:1000", "sub/b:24"});
+        const Result summary = Run({"--summary", "--config", Config(), Data.Str()});
+        Run({"--export-scan", saved, "--config", Config(), Data.Str()});
+        const Result loaded = Run({"--summary", "--config", Config(), "--load", saved});
+        return summary.Out + summary.Err + loaded.Err;
+    });
+    if (!child.Refused.empty() || child.Output.rfind("exception: cannot mount", 0) == 0)
+        GTEST_SKIP() << "mounting a tmpfs is not permitted here: " << child.Refused << child.Output;
+    EXPECT_EQ(child.Output, "Folder Path: " + Data.Str() +
+                                "\n"
+                                "Total Sizes: 1.00 KB( 1024 Byte)\n"
+                                "Folders Quantity: 2\n"
+                                "Files Quantity: 2\n"
+                                "Files Type Quantity: 2\n"
+                                "quorvex: " +
+                                AccessTimesNote(EAccessTimes::Never) + "\n" +
+                                "quorvex: " + AccessTimesNote(EAccessTimes::Unknown) + "\n");
 }
 
 TEST_F(CommandLine, ReadOnlyIsAnOptionOnlyBeforeTheEndOfOptions) {

@@ -210,7 +210,7 @@ void MainKeysTest::windowStateSurvivesARestart() {
     header->moveSection(header->visualIndex(2), 0);
     Form->pcTotal->setCurrentIndex(2);
     Form->findChild<QTabWidget*>("pcFiles")->setCurrentIndex(1);
-    Form->resize(900, 500);
+    Form->resize(900, 560);
     const QList<int> kept = splitter->sizes();
     Form->close();
     QFile config(Config->filePath("KestrixFAConfig.xml"));
@@ -219,7 +219,7 @@ void MainKeysTest::windowStateSurvivesARestart() {
     config.close();
 
     ShowForm();
-    QCOMPARE(Form->size(), QSize(900, 500));
+    QCOMPARE(Form->size(), QSize(900, 560));
     QCOMPARE(Form->findChild<QSplitter*>("Splitter1")->sizes(), kept);
     QCOMPARE(Form->VTFileAll->columnWidth(0), 333);
     QCOMPARE(Form->VTFileAll->header()->logicalIndex(0), 2);
