@@ -20,8 +20,8 @@ bool TotalsConsistent(const TDataInfo& root);
 std::string ScanReport(const std::string& root, int threads);
 
 /// What two engines must agree on to hold the same tree: every entry in pre-order (children
-/// in their order) relative to the root with kind, size, disk usage, groups, not-scanned state and child
-/// count; EntryCount; the problems, sorted; the current folder and every sum over it (the
+/// in their order) relative to the root with kind, size, disk usage, groups, not-scanned state and
+/// child count; EntryCount; the problems, sorted; the current folder and every sum over it (the
 /// types in caption order: a live edit adds a new type after the others). Times
 /// are left out (listing a folder may change its access time). Compare two of these texts.
 std::string TreeFacts(TDataCtrl& ctrl);
