@@ -3,12 +3,14 @@
 
 #include "uDataCtrl.h"
 #include "uDataInfo.h"
+#include "uHeapLimit.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -28,6 +30,18 @@ inline TGroupRanges DefaultRanges() {
     ranges.Length = {{"1", 1}, {"2~6", 6}, {"7~10", 10}, {"11~19", 19}, {"10~", 365}};
     ranges.AboveLast = "above last";
     return ranges;
+}
+
+// A benchmark's main: heaps shared between threads as the program has them, and a failure
+// reported as one line with exit status 1.
+inline int RunBench(const char* name, const std::function<int()>& run) {
+    ShareHeapsBetweenThreads();
+    try {
+        return run();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: %s\n", name, e.what());
+        return 1;
+    }
 }
 
 inline double Median(std::vector<double> values) {

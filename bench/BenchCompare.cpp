@@ -96,11 +96,5 @@ int Run(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    ShareHeapsBetweenThreads();
-    try {
-        return Run(argc, argv);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "quorvex_bench_compare: %s\n", e.what());
-        return 1;
-    }
+    return quorvex::bench::RunBench("quorvex_bench_compare", [&] { return Run(argc, argv); });
 }

@@ -158,13 +158,9 @@ TEST_F(ScanCompare, AFolderReplacedByAFileIsRemovedAndAdded) {
 TEST_F(ScanCompare, HostileNamesMatchByTheirBytes) {
     std::vector<std::string> names = {
         "A", "a", "B", "b", "bad\xff\xfe", "\xc3\xa9t\xc3\xa9", "line\nbreak", " spaced ", "-dash"};
-    std::string low, high;
-    for (int c = 1; c < 128; ++c)
-        if (c != '/')
-            low += char(c);
-    for (int c = 128; c < 256; ++c)
-        high += char(c);
-    names.insert(names.end(), {low, high});
+    const std::string high = EveryByteNames().back();
+    for (const std::string& name : EveryByteNames())
+        names.push_back(name);
     for (const std::string& name : names)
         std::ofstream(Dir.Path() / name) << name;
     SaveBase();

@@ -49,14 +49,8 @@ std::vector<std::string> HostileNames(bool utf8Only) {
                                       "\x01\x1f"};
     if (!utf8Only) {
         names.push_back("bad\xff\xfe");
-        std::string low, high;
-        for (int c = 1; c < 128; ++c)
-            if (c != '/')
-                low += char(c);
-        for (int c = 128; c < 256; ++c)
-            high += char(c);
-        names.push_back(low);
-        names.push_back(high);
+        for (const std::string& name : EveryByteNames())
+            names.push_back(name);
     }
     return names;
 }

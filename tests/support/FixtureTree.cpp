@@ -78,4 +78,14 @@ bool PermissionsEnforced() {
     return geteuid() != 0;
 }
 
+std::vector<std::string> EveryByteNames() {
+    std::string low, high;
+    for (int c = 1; c < 128; ++c)
+        if (c != '/')
+            low += char(c);
+    for (int c = 128; c < 256; ++c)
+        high += char(c);
+    return {low, high};
+}
+
 } // namespace quorvex::test

@@ -35,6 +35,9 @@ void WriteTree(const std::filesystem::path& root, const std::vector<std::string>
 /// Sets access and modification time of `path` (no link followed) to `unixSeconds`.
 void SetTimes(const std::filesystem::path& path, long long unixSeconds);
 
+/// Two names that hold every byte a name may hold: 0x01-0x7F but '/', and 0x80-0xFF.
+std::vector<std::string> EveryByteNames();
+
 /// True when permission bits are enforced for this process (not root).
 bool PermissionsEnforced();
 
