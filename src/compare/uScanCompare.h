@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quorvex {
@@ -24,6 +26,21 @@ enum class EEntryChange : std::uint8_t {
     Added    ///< not in the base, or there as the other kind (a file where a folder was)
 };
 
+/// What a row of the changes list is: an entry listed once for the change it stands for.
+enum class EChangeKind : std::uint8_t {
+    None,    ///< not listed: unchanged, a changed folder that was there, or below an added one
+    Added,   ///< the highest entry of an added subtree (a new folder as one item)
+    Removed, ///< the highest entry of a removed subtree: a base entry
+    Grown,   ///< a file that was there and is larger
+    Shrunk   ///< a file that was there and is smaller
+};
+
+/// How many entries of one kind the changes list holds, and their growth together.
+struct TChangeTotal {
+    std::uint64_t Count = 0;
+    std::int64_t Bytes = 0;
+};
+
 /// One current entry's result, in 8 bytes: one is kept per current entry, for millions.
 class TEntryDelta {
 public:
@@ -31,6 +48,7 @@ public:
     /// any file system (only a made-up scan file claims more).
     static constexpr std::int64_t MaxGrowth = (std::int64_t(1) << 61) - 1;
 
+    TEntryDelta() : FBits(0) {}
     TEntryDelta(std::int64_t growth, EEntryChange change)
         : FBits(std::clamp(growth, -MaxGrowth, MaxGrowth) * 4 + std::int64_t(change)) {}
     /// Current Size() minus the base's; an added entry's whole size.
@@ -83,12 +101,28 @@ public:
     std::uint64_t RemovedCount() const { return FRemoved; }
     std::uint64_t ChangedCount() const { return FChanged; }
 
-    /// The result of each current entry, by its position in a pre-order walk from the root
-    /// (NextInPreOrder from Root(): the root is 0).
-    const std::vector<TEntryDelta>& Deltas() const { return FDeltas; }
+    /// The result of a current entry (of the tree compared). Each folder's children have one
+    /// block of results, found by a binary search over the folders: no map per entry.
+    TEntryDelta DeltaOf(const TDataInfo& current) const;
     /// The base entries that are not in the current scan, the highest of each removed
     /// subtree only (its descendants are counted, not listed), in base pre-order.
     const std::vector<const TDataInfo*>& RemovedTops() const { return FRemovedTops; }
+    /// The removed tops whose base parent is `folder`'s match: a view's ghost rows below a
+    /// current folder, in name order.
+    std::span<const TDataInfo* const> RemovedIn(const TDataInfo& folder) const;
+    /// The current folder a removed top was in; nullptr for any entry that is not a removed
+    /// top, so this also tells a ghost row from a current one.
+    const TDataInfo* GhostParent(const TDataInfo& entry) const;
+
+    /// The changes list: added tops, grown and shrunk files (current pre-order), then the
+    /// removed tops (base pre-order). Made by one walk on each call.
+    std::vector<const TDataInfo*> Changes() const;
+    /// What `entry` (a current entry or a removed top) stands for in the changes list.
+    EChangeKind KindOf(const TDataInfo& entry) const;
+    /// Size growth of a current entry, or of a removed top (minus its size).
+    std::int64_t GrowthOf(const TDataInfo& entry) const;
+    /// The totals of one kind of the changes list; None gives nothing.
+    TChangeTotal Total(EChangeKind kind) const { return FTotals[std::size_t(kind)]; }
     /// Up to topCount entries with the largest positive growth, largest first; equal
     /// growths keep pre-order.
     const std::vector<TGrowthItem>& LargestGrowths() const { return FTop; }
@@ -102,15 +136,28 @@ private:
     struct TFrame;
 
     void Merge(const TDataInfo& current, const TDataInfo& base);
-    void MatchPair(const TDataInfo& current, const TDataInfo& base, std::vector<TFrame>& stack);
-    void AddSubtree(const TDataInfo& top);
-    void RemoveSubtree(const TDataInfo& top);
+    void MatchPair(const TDataInfo& current, const TDataInfo& base, std::size_t slot,
+                   std::vector<TFrame>& stack);
+    void AddSubtree(const TDataInfo& top, std::size_t slot);
+    void RemoveSubtree(const TDataInfo& top, const TDataInfo& currentParent);
+    std::uint32_t ReserveChildren(const TDataInfo& folder);
+    void Tally(EChangeKind kind, std::int64_t growth);
     void Offer(const TDataInfo& entry, std::int64_t growth);
     void FinishTop();
+    void FinishLookups();
     static bool Better(const TCandidate& a, const TCandidate& b);
 
-    std::vector<TEntryDelta> FDeltas;
+    using TPointerPair = std::pair<const TDataInfo*, const TDataInfo*>;
+
+    std::vector<TEntryDelta> FDeltas; // the root's, then one block per folder's children
+    // Where each current folder's block starts, sorted by folder for the lookup.
+    std::vector<std::pair<const TDataInfo*, std::uint32_t>> FBlocks;
     std::vector<const TDataInfo*> FRemovedTops;
+    std::vector<const TDataInfo*> FGhostParents, FGhosts; // by current parent, stable
+    std::vector<TPointerPair> FGhostByTop;                // (top, current parent) by top
+    TChangeTotal FTotals[5];
+    const TDataInfo* FRoot = nullptr;
+    std::size_t FVisited = 0;      // current entries seen so far: the pre-order position
     std::vector<TCandidate> FHeap; // min-heap of the best candidates so far
     std::vector<TGrowthItem> FTop;
     std::size_t FTopCount;

@@ -45,14 +45,23 @@ protected:
         const std::string path = entry.FullPath();
         return path == Dir.Str() ? "." : path.substr(Dir.Str().size() + 1);
     }
-    // Every current entry's result by relative path, from the pre-order positions.
+    // Every current entry's result by relative path.
     std::map<std::string, TEntryDelta> DeltasByPath() const {
         std::map<std::string, TEntryDelta> byPath;
-        std::size_t i = 0;
         for (TDataInfo* e = Current.Root(); e; e = NextInPreOrder(e, Current.Root()))
-            byPath.emplace(Rel(*e), Result->Deltas().at(i++));
-        EXPECT_EQ(i, Result->Deltas().size());
+            byPath.emplace(Rel(*e), Result->DeltaOf(*e));
         return byPath;
+    }
+    // The changes list as "kind path growth", removed paths relative to the base's root.
+    std::vector<std::string> ChangeLines() const {
+        static const char* const kinds[] = {"none", "added", "removed", "grown", "shrunk"};
+        std::vector<std::string> lines;
+        for (const TDataInfo* e : Result->Changes()) {
+            const std::string path = e->FullPath().substr(Dir.Str().size() + 1);
+            lines.push_back(std::string(kinds[int(Result->KindOf(*e))]) + " " + path + " " +
+                            std::to_string(Result->GrowthOf(*e)));
+        }
+        return lines;
     }
     std::vector<std::string> GrowthLines() const {
         std::vector<std::string> lines;
@@ -127,6 +136,25 @@ TEST_F(ScanCompare, EveryKindOfEditIsCountedOnce) {
     // New folders count once with their content; a folder that was there never.
     EXPECT_EQ(GrowthLines(), (std::vector<std::string>{"new 5000", "grow.txt 1000", "add.txt 50",
                                                        "swap 40", "renamed 30"}));
+
+    // The changes list names each edit once: a new or removed folder as one item.
+    EXPECT_EQ(ChangeLines(),
+              (std::vector<std::string>{"added add.txt 50", "grown grow.txt 1000", "added new 5000",
+                                        "added renamed 30", "shrunk shrink.txt -300",
+                                        "added swap 40", "removed gone.txt -7", "removed old -3",
+                                        "removed rename-me -30", "removed swap -5"}));
+    EXPECT_EQ(c.Total(EChangeKind::Added).Count, 4u);
+    EXPECT_EQ(c.Total(EChangeKind::Added).Bytes, 5120);
+    EXPECT_EQ(c.Total(EChangeKind::Removed).Bytes, -45);
+    EXPECT_EQ(c.Total(EChangeKind::Grown).Bytes, 1000);
+    EXPECT_EQ(c.Total(EChangeKind::Shrunk).Count, 1u);
+    // Ghost rows hang below the current folder their base parent matches.
+    const auto ghosts = c.RemovedIn(*Current.Root());
+    ASSERT_EQ(ghosts.size(), 4u);
+    EXPECT_EQ(ghosts[3]->Name(), "swap");
+    EXPECT_EQ(c.GhostParent(*ghosts[3]), Current.Root());
+    EXPECT_EQ(c.GhostParent(*Current.Root()), nullptr);
+    EXPECT_EQ(c.KindOf(*Current.Root()->FindByPath(Dir.Str() + "/new/x")), EChangeKind::None);
 }
 
 TEST_F(ScanCompare, AnUnchangedFolderShowsNoChange) {
@@ -137,7 +165,7 @@ TEST_F(ScanCompare, AnUnchangedFolderShowsNoChange) {
     EXPECT_EQ(c.AddedCount() + c.RemovedCount() + c.ChangedCount(), 0u);
     EXPECT_TRUE(c.LargestGrowths().empty());
     EXPECT_TRUE(c.RemovedTops().empty());
-    EXPECT_EQ(c.Deltas().size(), Current.EntryCount());
+    EXPECT_TRUE(c.Changes().empty());
 }
 
 TEST_F(ScanCompare, AFolderReplacedByAFileIsRemovedAndAdded) {
@@ -205,8 +233,13 @@ TEST_F(ScanCompare, ADeepChainIsMatchedWithoutRecursion) {
     EXPECT_EQ(c.AddedCount(), 1u);
     EXPECT_EQ(c.RemovedCount(), 0u);
     EXPECT_EQ(c.ChangedCount(), depth + 1u); // every folder of the chain and the root
-    EXPECT_EQ(c.Deltas().size(), depth + 3u);
-    EXPECT_EQ(c.Deltas().back().Change(), EEntryChange::Added); // g comes after f
+    const TDataInfo* deepest = Current.Root();
+    while (deepest->Children().Count() == 1)
+        deepest = deepest->Children().begin();
+    ASSERT_EQ(deepest->Children().Count(), 2u);
+    EXPECT_EQ(c.DeltaOf(deepest->Children().begin()[1]).Change(), EEntryChange::Added); // g
+    EXPECT_EQ(c.DeltaOf(deepest->Children().begin()[0]).Change(), EEntryChange::Same);  // f
+    EXPECT_EQ(c.DeltaOf(*deepest).Growth(), 5);
     ASSERT_EQ(c.LargestGrowths().size(), 1u);
     EXPECT_EQ(c.LargestGrowths()[0].Entry->Name(), "g");
 }
