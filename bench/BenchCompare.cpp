@@ -21,9 +21,11 @@ namespace {
 using namespace quorvex;
 using namespace quorvex::bench;
 
+volatile std::int64_t Sink;
+
 struct TRun {
-    double Seconds;
-    std::uint64_t Added, Removed, Changed, ResidentGrowth;
+    double Seconds, LookupSeconds, ListSeconds;
+    std::uint64_t Added, Removed, Changed, ResidentGrowth, Listed;
 };
 
 TRun CompareOnce(const TDataCtrl& current, const TDataCtrl& base) {
@@ -31,22 +33,39 @@ TRun CompareOnce(const TDataCtrl& current, const TDataCtrl& base) {
     const std::uint64_t before = StatusBytes("VmRSS");
     const double seconds = SecondsOf([&] { result.emplace(current, base); });
     const std::uint64_t growth = StatusBytes("VmRSS") - before;
-    return {seconds, result->AddedCount(), result->RemovedCount(), result->ChangedCount(), growth};
+    // What the views do: every entry's result looked up, and the changes list made.
+    std::int64_t sum = 0;
+    const double lookup = SecondsOf([&] {
+        for (TDataInfo* e = current.Root(); e; e = NextInPreOrder(e, current.Root()))
+            sum += result->DeltaOf(*e).Growth();
+    });
+    Sink = sum; // the walk is kept
+    std::size_t listed = 0;
+    const double list = SecondsOf([&] { listed = result->Changes().size(); });
+    return {
+        seconds, lookup, list, result->AddedCount(), result->RemovedCount(), result->ChangedCount(),
+        growth,  listed};
 }
 
 void Report(const char* name, const TDataCtrl& current, const TDataCtrl& base, int repeat) {
-    std::vector<double> seconds;
+    std::vector<double> seconds, lookups, lists;
     TRun run{};
     std::uint64_t growth = 0; // the first run's: later ones may reuse the heap it left
     for (int i = 0; i < repeat; ++i) {
         run = CompareOnce(current, base);
         seconds.push_back(run.Seconds);
+        lookups.push_back(run.LookupSeconds);
+        lists.push_back(run.ListSeconds);
         growth = std::max(growth, run.ResidentGrowth);
     }
     const double entries = double(current.EntryCount());
     std::printf("%s seconds: %.3f (median; target <= 1.0)\n", name, Median(seconds));
     std::printf("%s added/removed/changed: %llu/%llu/%llu\n", name, (unsigned long long)run.Added,
                 (unsigned long long)run.Removed, (unsigned long long)run.Changed);
+    std::printf("%s every entry's result looked up, seconds: %.3f (median)\n", name,
+                Median(lookups));
+    std::printf("%s changes list of %llu rows, seconds: %.3f (median)\n", name,
+                (unsigned long long)run.Listed, Median(lists));
     std::printf("%s resident growth per current entry: %.1f bytes (target <= 16)\n", name,
                 double(growth) / entries);
 }
