@@ -3,9 +3,13 @@
 // --treemap adds to the scan (layout, painting and writing the PNG), and the window's worker:
 // a resize's redraw from request to picture delivered, the longest stall of the owner's
 // thread while a resize drag keeps renders running, and how long Stop() takes mid-render.
+// Then the layout with files tinted by growth against a second scan of DIR (every file
+// looked up in the comparison), against the layout by type.
 #include "BenchCommon.h"
 #include "uDataCtrl.h"
 #include "uHeapLimit.h"
+#include "uScanCompare.h"
+#include "uTreemapGrowth.h"
 #include "uTreemapRender.h"
 #include "uTreemapWorker.h"
 
@@ -123,6 +127,23 @@ TWorkerTimes TimeWorker(const TDataInfo& root, int repeat, int width, int height
     return times;
 }
 
+// Median seconds of measuring the growth scale and laying out with the growth colours.
+double TimeTintedLayout(const TDataCtrl& ctrl, const std::string& dir, int repeat, int width,
+                        int height) {
+    TDataCtrl base;
+    base.ScanFolder(dir);
+    const TScanCompare compare(ctrl, base);
+    TTreemapLayout layout;
+    std::vector<double> seconds;
+    for (int i = 0; i < repeat; ++i)
+        seconds.push_back(SecondsOf([&] {
+            TGrowthTint tint(compare);
+            tint.Measure(*ctrl.Root());
+            layout.Build(*ctrl.Root(), width, height, tint.ColourOf());
+        }));
+    return Median(seconds);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -156,6 +177,9 @@ int main(int argc, char** argv) {
         std::printf("worker_drag_settle_s: %.3f\n", w.DragSettle);
         std::printf("worker_longest_stall_ms: %.1f\n", w.LongestStall * 1000);
         std::printf("worker_stop_max_ms: %.2f\n", w.StopMax * 1000);
+        const double tinted = TimeTintedLayout(ctrl, options.Dir, options.Repeat, width, height);
+        std::printf("layout_tinted_s: %.3f\n", tinted);
+        std::printf("tinted_over_type_layout: %.2f\n", tinted / t.Layout);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "quorvex_bench_treemap: %s\n", e.what());
         return 1;

@@ -11,12 +11,14 @@
 #include "uScanCompare.h"
 #include "uScanFileItem.h"
 #include "uSummary.h"
+#include "uTreemapGrowth.h"
 #include "uTreemapRender.h"
 #include "uVersion.h"
 
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <stdexcept>
 #include <system_error>
@@ -121,13 +123,36 @@ int RunSummary(const TCommandLine& cmd, std::ostream& out, std::ostream& err) {
     return out.good() ? 0 : 1;
 }
 
-// Scans as --summary does and writes the picture; QImage needs no application object and
-// no display for painting pixels and writing PNG.
+// The base of --treemap with --compare, read before the scan as --compare alone does.
+void LoadTintBase(const TCommandLine& cmd, TDataCtrl& base) {
+    base.SetCountDiskUsage(cmd.DiskUsage);
+    try {
+        base.LoadScanFile(cmd.CompareFile);
+    } catch (const std::exception& e) {
+        throw std::runtime_error("cannot read the saved scan '" + cmd.CompareFile +
+                                 "': " + e.what());
+    }
+    if (!cmd.Folder.empty())
+        TScanCompare::CheckSameFolder(base.Root()->FullPath(), cmd.Folder);
+}
+
+// Scans as --summary does and writes the picture, its files coloured by growth when a base
+// is given; QImage needs no application object and no display for painting pixels and
+// writing PNG.
 int RunTreemap(const TCommandLine& cmd, std::ostream& err) {
-    TDataCtrl ctrl;
+    TDataCtrl base, ctrl;
+    if (!cmd.CompareFile.empty())
+        LoadTintBase(cmd, base);
     ScanHeadless(cmd, ctrl, err);
+    std::optional<TScanCompare> compare;
+    std::optional<TGrowthTint> tint;
+    if (base.Root()) {
+        tint.emplace(compare.emplace(ctrl, base));
+        tint->Measure(*ctrl.Root());
+    }
     TTreemapLayout layout;
-    layout.Build(*ctrl.Root(), cmd.TreemapWidth, cmd.TreemapHeight, TTreemapRender::FileColour);
+    layout.Build(*ctrl.Root(), cmd.TreemapWidth, cmd.TreemapHeight,
+                 tint ? tint->ColourOf() : TTreemapRender::FileColour);
     const QImage image = TTreemapRender::Render(layout, TTreemapStyle{});
     if (!image.save(QString::fromStdString(cmd.TreemapFile), "PNG"))
         throw std::runtime_error("cannot write '" + cmd.TreemapFile + "'");
@@ -186,6 +211,13 @@ TCommandLine ActionOnly(TCommandLine::EAction action) {
 }
 
 void SetAction(TCommandLine& cmd, TCommandLine::EAction action) {
+    using EAction = TCommandLine::EAction;
+    // --compare with --treemap colours the treemap by growth: the treemap is what is made.
+    if ((cmd.Action == EAction::Treemap && action == EAction::Compare) ||
+        (cmd.Action == EAction::Compare && action == EAction::Treemap)) {
+        cmd.Action = EAction::Treemap;
+        return;
+    }
     if (cmd.Action != TCommandLine::EAction::Window && cmd.Action != action)
         throw EUsageError{"only one of --summary, --report, --treemap, --export-scan and "
                           "--compare can be given"};
@@ -252,7 +284,8 @@ std::string UsageText() {
            "       quorvex --summary [--config FILE] FOLDER\n"
            "       quorvex --report FILE [--format FORMAT] [--view VIEW]... [--config FILE] "
            "FOLDER\n"
-           "       quorvex --treemap FILE.png [--size WIDTHxHEIGHT] [--config FILE] FOLDER\n"
+           "       quorvex --treemap FILE.png [--size WIDTHxHEIGHT] [--compare BASE]\n"
+           "               [--config FILE] FOLDER\n"
            "       quorvex --export-scan FILE [--config FILE] [--threads N] FOLDER\n"
            "       quorvex --compare BASE [--config FILE] FOLDER\n"
            "       quorvex [...] --load SCANFILE   (in place of FOLDER)\n"
@@ -271,7 +304,9 @@ std::string UsageText() {
            "  --summary          print the summary of FOLDER, and on standard error how far\n"
            "                     its access times can be trusted, and exit\n"
            "  --report FILE      write the report into FILE (replaced when it exists) and exit\n"
-           "  --treemap FILE     write the treemap of FOLDER as PNG into FILE and exit\n"
+           "  --treemap FILE     write the treemap of FOLDER as PNG into FILE and exit; with\n"
+           "                     --compare BASE its files are coloured by their change\n"
+           "                     since BASE (new green, grown warm, shrunk cool, else grey)\n"
            "  --size WxH         the treemap's size in pixels (default 1600x1000)\n"
            "  --export-scan FILE write the scan as a JSON scan file into FILE (\"-\" for\n"
            "                     standard output; a name ending in .zst is compressed)\n"

@@ -3,8 +3,10 @@
 #include "uBaseFunction.h"
 #include "uBaseView.h"
 #include "uCharts.h"
+#include "uCompareText.h"
 #include "uEntryMenu.h"
 #include "uMain.h"
+#include "uScanCompare.h"
 #include "uTreemapPane.h"
 #include "uViewBinding.h"
 #include "uWindowMemory.h"
@@ -54,13 +56,27 @@ std::function<bool(const TDataInfo&)> GroupHighlight(EGrouping grouping, const T
 }
 
 // "path - size - share of the folder shown".
-QString Describe(const TDataInfo& entry, const TDataInfo* shown) {
+QString SizeDescription(const TDataInfo& entry, const TDataInfo* shown) {
     const double size = double(entry.Size());
     const double total = shown ? double(shown->Size()) : 0.0;
     return QStringLiteral("%1  -  %2  -  %3")
         .arg(VisibleControls(QFile::decodeName(entry.FullPath().c_str())),
              QString::fromStdString(FormatSize(size)),
              PointMarkText(QString(), size, total) + QStringLiteral(" of the folder shown"));
+}
+
+// "new", or the growth since the base: "+1.00 KB", "0.00 B".
+QString ChangeDescription(const TScanCompare& compare, const TDataInfo& entry) {
+    const TEntryDelta delta = compare.DeltaOf(entry);
+    switch (delta.Change()) {
+    case EEntryChange::Added:
+        return QStringLiteral("new");
+    case EEntryChange::Same:
+    case EEntryChange::Changed:
+        break;
+    }
+    return QString::fromStdString(SignedSizeText(delta.Growth())) +
+           QStringLiteral(" since the saved scan");
 }
 
 } // namespace
@@ -95,8 +111,7 @@ void TTreemapBinding::SetupPane() {
     outer->insertWidget(at, inner);
     outer->setStretchFactor(at, 1);
     outer->setSizes(outerSizes);
-    FPane->SetDescriber(
-        [this](const TDataInfo& entry) { return Describe(entry, FPane->Folder()); });
+    FPane->SetDescriber([this](const TDataInfo& entry) { return Describe(entry); });
 }
 
 void TTreemapBinding::SetupMenu() {
@@ -116,12 +131,20 @@ void TTreemapBinding::SetupMenu() {
             splitter->setSizes(FShownSizes);
     });
     connect(FCushion, &QAction::toggled, FPane, &TTreemapPane::SetCushion);
+    // Not remembered: it only means something while comparing, and comparing turns it on.
+    FTint = menu->addAction(QStringLiteral("Treemap Tint by &Growth"));
+    FTint->setObjectName(QStringLiteral("TreemapTint1"));
+    FTint->setCheckable(true);
+    FTint->setEnabled(false);
+    connect(FTint, &QAction::toggled, this, &TTreemapBinding::UpdateTint);
 }
 
 void TTreemapBinding::ConnectViews() {
     // Before a scan the views are emptied and nothing may read the tree until they refill.
+    // A comparison points into the tree, so none outlives the scan.
     connect(&FView, &TBaseView::ViewsCleared, this, [this] {
         FPane->Stop();
+        SetGrowthTint(nullptr);
         FPane->SetFolder(nullptr);
         FPane->SetHighlight({});
     });
@@ -192,9 +215,30 @@ void TTreemapBinding::ZoomInto(const TDataInfo* entry) {
     FForm.ShowFolderEntry(folder);
 }
 
+void TTreemapBinding::SetGrowthTint(const TScanCompare* compare) {
+    const bool begins = compare && !FCompare;
+    FCompare = compare;
+    FTint->setEnabled(compare);
+    if (begins && !FTint->isChecked())
+        FTint->setChecked(true); // toggled: UpdateTint()
+    else
+        UpdateTint();
+}
+
+void TTreemapBinding::UpdateTint() {
+    FPane->SetGrowth(FTint->isChecked() ? FCompare : nullptr);
+}
+
+QString TTreemapBinding::Describe(const TDataInfo& entry) const {
+    QString text = SizeDescription(entry, FPane->Folder());
+    if (FCompare)
+        text += QStringLiteral("  -  ") + ChangeDescription(*FCompare, entry);
+    return text;
+}
+
 void TTreemapBinding::ShowHovered(const TDataInfo* entry) {
     if (entry)
-        FForm.statusBar()->showMessage(Describe(*entry, FPane->Folder()));
+        FForm.statusBar()->showMessage(Describe(*entry));
     else
         FForm.statusBar()->clearMessage();
 }

@@ -35,6 +35,14 @@ void TTreemapPane::SetCushion(bool cushion) {
     Redraw();
 }
 
+void TTreemapPane::SetGrowth(const TScanCompare* compare) {
+    if (FGrowth == compare)
+        return;
+    FWorker.Stop(); // a request cancelled by Request() alone may still read the old one
+    FGrowth = compare;
+    Redraw();
+}
+
 void TTreemapPane::SetSelected(const TDataInfo* entry) {
     FSelected = entry;
     UpdateOutline();
@@ -75,7 +83,7 @@ void TTreemapPane::Redraw() {
         update();
         return;
     }
-    FWorker.Request({FFolder, width(), height(), FStyle, TTreemapRender::FileColour});
+    FWorker.Request({FFolder, width(), height(), FStyle, TTreemapRender::FileColour, FGrowth});
 }
 
 void TTreemapPane::Show(const TTreemapPicture& picture) {

@@ -24,6 +24,11 @@ public:
     void SetHighlight(std::function<bool(const TDataInfo&)> highlight);
     bool HasHighlight() const { return bool(FStyle.Highlight); }
     void SetCushion(bool cushion);
+    /// Colours files by their growth against `compare`'s base (nullptr: by type). Returns once
+    /// the worker no longer reads the comparison given before, then redraws. `compare` is read
+    /// by every drawing until it is replaced here: it must stay alive until then.
+    void SetGrowth(const TScanCompare* compare);
+    const TScanCompare* Growth() const { return FGrowth; }
     /// Outlines `entry`'s tile (nullptr: no outline).
     void SetSelected(const TDataInfo* entry);
     /// The outlined rectangle (empty: none on the picture).
@@ -75,6 +80,7 @@ private:
     TTreemapWorker FWorker;
     const TDataInfo* FFolder = nullptr;
     TTreemapStyle FStyle;
+    const TScanCompare* FGrowth = nullptr;
     TTreemapPicture FPicture;
     bool FCurrent = false; // the layout of FPicture may be read (the tree did not change since)
     bool FDirty = false;   // a redraw waits for the pane to be shown or released

@@ -1,5 +1,7 @@
 #include "uTreemapWorker.h"
 
+#include "uTreemapGrowth.h"
+
 #include <stdexcept>
 
 namespace quorvex {
@@ -64,10 +66,16 @@ std::optional<TTreemapPicture> TTreemapWorker::Draw(const TTreemapRequest& reque
                                                     std::uint64_t generation) {
     if (!request.Folder)
         return std::nullopt;
+    std::optional<TGrowthTint> tint;
+    if (request.Growth) {
+        tint.emplace(*request.Growth);
+        if (!tint->Measure(*request.Folder, &FCancel))
+            return std::nullopt;
+    }
     auto layout = std::make_shared<TTreemapLayout>();
     try {
-        if (!layout->Build(*request.Folder, request.Width, request.Height, request.ColourOf,
-                           &FCancel))
+        if (!layout->Build(*request.Folder, request.Width, request.Height,
+                           tint ? tint->ColourOf() : request.ColourOf, &FCancel))
             return std::nullopt;
     } catch (const std::invalid_argument&) { // a size out of range draws nothing
         return std::nullopt;

@@ -15,12 +15,17 @@
 
 namespace quorvex {
 
+class TScanCompare;
+
 /// What to draw: `Folder`'s subtree at Width x Height, painted with `Style`.
 struct TTreemapRequest {
     const TDataInfo* Folder = nullptr;
     int Width = 0, Height = 0;
     TTreemapStyle Style;
     TTreemapLayout::TColourOf ColourOf = TTreemapRender::FileColour;
+    /// When set, files are coloured by their growth against its base (TGrowthTint) instead
+    /// of by ColourOf. Read on the worker's thread like the tree.
+    const TScanCompare* Growth = nullptr;
 };
 
 /// A finished picture and the layout it was painted from (for hit tests).
@@ -36,9 +41,9 @@ struct TTreemapPicture {
 ///
 /// Contract: the object lives on one thread (the owner's, normally the user-interface
 /// thread); Request() and Stop() are called there, and Finished() is emitted there. The
-/// worker reads the tree below the requested folder and calls the style's and colour's
-/// functions on its own thread, so the owner must call Stop() before anything changes that
-/// tree or what those functions read.
+/// worker reads the tree below the requested folder and the request's comparison, and calls
+/// the style's and colour's functions on its own thread, so the owner must call Stop() before
+/// anything changes that tree, drops that comparison or changes what those functions read.
 class TTreemapWorker : public QObject {
     Q_OBJECT
 public:

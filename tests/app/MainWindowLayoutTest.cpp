@@ -324,8 +324,8 @@ void MainWindowLayoutTest::menusAndDirectMenuBarItems() {
         tools << action->text();
     QCOMPARE(file, (QStringList{"Open To Scan", "&Recent Folders", "-", "Open Scan &File...",
                                 "&Save Scan As...", "-", "Exit"}));
-    QCOMPARE(view, (QStringList{"&Treemap Ctrl+T", "Treemap &Cushion Shading ", "-", "&Refresh F5",
-                                "-", "&Count "}));
+    QCOMPARE(view, (QStringList{"&Treemap Ctrl+T", "Treemap &Cushion Shading ",
+                                "Treemap Tint by &Growth ", "-", "&Refresh F5", "-", "&Count "}));
     QCOMPARE(tools, (QStringList{"Options", "Generate Report"}));
 }
 

@@ -1,9 +1,12 @@
-// --treemap: options, and the PNG it writes without a display.
+// --treemap: options, and the PNG it writes without a display, by type or, with --compare,
+// by growth.
 #include "FixtureTree.h"
 #include "uCommandLine.h"
+#include "uTreemapGrowth.h"
 #include "uTreemapRender.h"
 
 #include <QImage>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -60,6 +63,41 @@ TEST(TreemapCommand, WritesThePictureOfTheFolder) {
     // Shading scales the channels, so the hue stays within rounding.
     EXPECT_NEAR(left.hue(), QColor::fromRgb(TTreemapRender::TypeColour("txt")).hue(), 2);
     EXPECT_NEAR(right.hue(), QColor::fromRgb(TTreemapRender::TypeColour("png")).hue(), 2);
+}
+
+TEST(TreemapCommand, WithCompareFilesAreColouredByGrowth) {
+    TempDir work, data;
+    const std::string config = (work.Path() / "c.xml").string();
+    const std::string base = (work.Path() / "base.json").string();
+    const std::string png = (work.Path() / "map.png").string();
+    WriteTree(data.Path(), {"old.png:500"});
+    std::ostringstream out, err;
+    ASSERT_EQ(RunCommandLine({"--config", config, "--export-scan", base, data.Str()}, out, err), 0)
+        << err.str();
+    WriteTree(data.Path(), {"new.png:500"});
+    // Either order; the treemap is what is made.
+    for (const auto& order : {std::vector<std::string>{"--treemap", png, "--compare", base},
+                              std::vector<std::string>{"--compare", base, "--treemap", png}}) {
+        std::vector<std::string> args = order;
+        args.insert(args.end(), {"--size", "10x6", "--config", config, data.Str()});
+        ASSERT_EQ(RunCommandLine(args, out, err), 0) << err.str();
+        QImage image(QString::fromStdString(png));
+        ASSERT_EQ(image.size(), QSize(10, 6));
+        // Two shaded halves of one type: the new file green, the unchanged one grey.
+        std::vector<QColor> halves{image.pixelColor(2, 2), image.pixelColor(7, 2)};
+        std::sort(halves.begin(), halves.end(),
+                  [](const QColor& a, const QColor& b) { return a.saturation() < b.saturation(); });
+        EXPECT_LE(halves[0].saturation(), 2);
+        EXPECT_NEAR(halves[1].hue(), QColor::fromRgb(TGrowthTint::AddedColour).hue(), 2);
+        fs::remove(png);
+    }
+    // The base of another folder is refused before the scan; so are other actions with it.
+    TempDir other;
+    EXPECT_EQ(RunCommandLine({"--treemap", png, "--compare", base, other.Str()}, out, err), 1);
+    EXPECT_FALSE(fs::exists(png));
+    EXPECT_EQ(
+        RunCommandLine({"--treemap", png, "--compare", base, "--summary", data.Str()}, out, err),
+        2);
 }
 
 TEST(TreemapCommand, AnUnwritableFileFailsWithOne) {

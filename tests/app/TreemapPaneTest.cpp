@@ -1,11 +1,14 @@
 // The treemap pane of the real main window (offscreen), on a small known tree drawn flat, so
 // pixels can be checked against the entries: clicks and double-clicks, the outline of the
-// lists' selection, the group highlight, the type chart's colours, and Ctrl+T remembered.
+// lists' selection, the group highlight, the type chart's colours, Ctrl+T remembered, and
+// the tint by growth while comparing with a saved scan.
 #include "FixtureTree.h"
 #include "uBaseView.h"
 #include "uMain.h"
 #include "uNavigation.h"
+#include "uScanCompare.h"
 #include "uTreemapBinding.h"
+#include "uTreemapGrowth.h"
 #include "uTreemapPane.h"
 #include "uTreemapRender.h"
 #include "uWaitForm.h"
@@ -28,6 +31,8 @@
 #include <QTreeView>
 #include <QWindow>
 #include <functional>
+#include <map>
+#include <optional>
 #include <set>
 
 using namespace quorvex;
@@ -73,6 +78,8 @@ private slots:
     void noRowOrAnotherTabClearsTheHighlight();
     void theTypeChartUsesTheTreemapColours();
     void ctrlTTogglesThePaneAndItIsRemembered();
+    void aComparisonTintsByGrowthUntilItEnds();
+    void aNewScanEndsTheTint();
 
 private:
     void ShowForm();
@@ -81,6 +88,16 @@ private:
     const TDataInfo* Entry(const std::string& relative) const;
     // Every pixel of a file's own tile has its type colour, dimmed unless `lit` says so.
     void CheckFilePixels(const std::function<bool(const TDataInfo&)>& lit);
+    // Every pixel of a file's own tile has the colour `expected` gives its file.
+    void CheckFileColours(const std::function<std::uint32_t(const TDataInfo&)>& expected);
+    // Rescans the tree after growing big.bin, shrinking misc/d.pdf and adding new.dat, and
+    // compares it with the scan from before (Base).
+    TScanCompare& EditAndCompare();
+    // Every pixel of a file's tile has its growth colour: the edited files' as named, the rest
+    // unchanged.
+    void CheckGrowthPixels();
+    std::unique_ptr<TDataCtrl> Base;
+    std::optional<TScanCompare> Compare;
 
     TempDir Tree;
     std::unique_ptr<QTemporaryDir> Config, Settings;
@@ -105,6 +122,8 @@ void TreemapPaneTest::init() {
 void TreemapPaneTest::cleanup() {
     Form.reset();
     WaitForm = nullptr; // owned by the form
+    Compare.reset();    // after the form: the binding may hold it until then
+    Base.reset();
 }
 
 void TreemapPaneTest::ShowForm() {
@@ -133,6 +152,14 @@ const TDataInfo* TreemapPaneTest::Entry(const std::string& relative) const {
 }
 
 void TreemapPaneTest::CheckFilePixels(const std::function<bool(const TDataInfo&)>& lit) {
+    CheckFileColours([&lit](const TDataInfo& file) {
+        const std::uint32_t colour = TTreemapRender::FileColour(file);
+        return lit(file) ? colour : TTreemapRender::Dimmed(colour);
+    });
+}
+
+void TreemapPaneTest::CheckFileColours(
+    const std::function<std::uint32_t(const TDataInfo&)>& expected) {
     const QImage& image = Pane->Picture();
     int files = 0;
     for (int y = 0; y < image.height(); ++y)
@@ -141,9 +168,7 @@ void TreemapPaneTest::CheckFilePixels(const std::function<bool(const TDataInfo&)
             QVERIFY(entry);
             if (entry->IsFolder()) // a frame
                 continue;
-            const std::uint32_t colour = TTreemapRender::FileColour(*entry);
-            const std::uint32_t expected = lit(*entry) ? colour : TTreemapRender::Dimmed(colour);
-            if (Rgb(image, {x, y}) != expected)
+            if (Rgb(image, {x, y}) != expected(*entry))
                 QFAIL(qPrintable(QString("pixel %1,%2 of %3")
                                      .arg(x)
                                      .arg(y)
@@ -376,6 +401,79 @@ void TreemapPaneTest::ctrlTTogglesThePaneAndItIsRemembered() {
     Form->close();
     ShowForm();
     QVERIFY(Pane->isVisible());
+}
+
+TScanCompare& TreemapPaneTest::EditAndCompare() {
+    Base = std::make_unique<TDataCtrl>();
+    Base->ScanFolder(Tree.Str());
+    std::filesystem::resize_file(Tree.Path() / "big.bin", 90000);
+    std::filesystem::resize_file(Tree.Path() / "misc/d.pdf", 3000);
+    WriteTree(Tree.Path(), {"new.dat:15000"});
+    Form->OpenFolder(Tree.Str());
+    WaitForPicture();
+    return Compare.emplace(BaseView->FDataCtrl(), *Base);
+}
+
+void TreemapPaneTest::CheckGrowthPixels() {
+    const std::map<const TDataInfo*, std::uint32_t> edited = {
+        {Entry("big.bin"), TGrowthTint::StrongGrowth},
+        {Entry("misc/d.pdf"), TGrowthTint::StrongShrink},
+        {Entry("new.dat"), TGrowthTint::AddedColour}};
+    CheckFileColours([&edited](const TDataInfo& file) {
+        const auto it = edited.find(&file);
+        return it == edited.end() ? TGrowthTint::SameColour : it->second;
+    });
+}
+
+void TreemapPaneTest::aComparisonTintsByGrowthUntilItEnds() {
+    auto* tint = Form->findChild<QAction*>("TreemapTint1");
+    QVERIFY(tint && !tint->isEnabled());
+    TTreemapBinding& binding = *Form->Treemap();
+    binding.SetGrowthTint(&EditAndCompare());
+    QVERIFY(tint->isEnabled() && tint->isChecked());
+    WaitForPicture();
+    CheckGrowthPixels();
+    // The hover text tells the change. QTest (6.4) counts a button as still held after an earlier
+    // test's mouseDClick(), so the moves below would be drags to nowhere: let it go first.
+    QTest::mouseRelease(Form->lbPath, Qt::LeftButton);
+    QTest::mouseMove(Pane, FirstPixel(Pane->Picture(), TGrowthTint::AddedColour));
+    QVERIFY2(Form->statusBar()->currentMessage().endsWith(QStringLiteral("  -  new")),
+             qPrintable(Form->statusBar()->currentMessage()));
+    QTest::mouseMove(Pane, FirstPixel(Pane->Picture(), TGrowthTint::StrongGrowth));
+    QVERIFY2(Form->statusBar()->currentMessage().endsWith(" +29.30 KB since the saved scan"),
+             qPrintable(Form->statusBar()->currentMessage()));
+
+    // Unchecked, type colours while still comparing; checked again, growth.
+    tint->setChecked(false);
+    WaitForPicture();
+    CheckFilePixels([](const TDataInfo&) { return true; });
+    tint->setChecked(true);
+    WaitForPicture();
+    CheckGrowthPixels();
+
+    binding.SetGrowthTint(nullptr);
+    QVERIFY(!tint->isEnabled());
+    WaitForPicture();
+    CheckFilePixels([](const TDataInfo&) { return true; });
+    QTest::mouseMove(Pane, FirstPixel(Pane->Picture(), TTreemapRender::TypeColour("pdf")));
+    QVERIFY(!Form->statusBar()->currentMessage().contains("since"));
+    // Unchecked by hand, a comparison that begins turns it on again.
+    tint->setChecked(false);
+    binding.SetGrowthTint(&*Compare);
+    QVERIFY(tint->isChecked());
+    WaitForPicture();
+    CheckGrowthPixels();
+}
+
+// The comparison points into the tree: a scan drops it before anything reads the new tree.
+void TreemapPaneTest::aNewScanEndsTheTint() {
+    Form->Treemap()->SetGrowthTint(&EditAndCompare());
+    Form->OpenFolder(Tree.Str());
+    QCOMPARE(Pane->Growth(), nullptr);
+    Compare.reset();
+    WaitForPicture();
+    QVERIFY(!Form->findChild<QAction*>("TreemapTint1")->isEnabled());
+    CheckFilePixels([](const TDataInfo&) { return true; });
 }
 
 QTEST_MAIN(TreemapPaneTest)
