@@ -222,7 +222,9 @@ void CompareViewTest::sortingByChangeOrdersByGrowthWithGhostsAlong() {
     const int change = detail.ChangeColumn();
     const QModelIndex root = detail.index(0, 0);
     const QPersistentModelIndex gone = Child(detail, root, "gone.txt");
+    const QPersistentModelIndex old = Child(detail, root, "old");
     const TDataInfo* goneEntry = detail.Ghost(gone);
+    const TDataInfo* oldEntry = detail.Ghost(old);
 
     f.View->HeaderClick(detail, change, Qt::LeftButton); // ascending
     f.View->HeaderClick(detail, change, Qt::LeftButton); // descending: most grown first
@@ -232,10 +234,11 @@ void CompareViewTest::sortingByChangeOrdersByGrowthWithGhostsAlong() {
              (QStringList{"new +3.00 KB new", "sub -768.00 B", "~old -2.00 KB removed",
                           "add.txt +1.50 KB new", "grow.txt +1.00 KB", "keep.txt 0.00 B",
                           "shrink.txt -512.00 B", "~gone.txt -5.00 KB removed"}));
-    // A selected ghost row stays on its entry through the sort.
-    QVERIFY(gone.isValid());
+    // Selected ghost rows stay on their entries through the sort.
     QCOMPARE(detail.Ghost(gone), goneEntry);
     QCOMPARE(gone.row(), detail.rowCount(root) - 1);
+    QCOMPARE(detail.Ghost(old), oldEntry);
+    QCOMPARE(old.row(), 2);
 
     // Sorting by size puts a ghost by its size in the saved scan.
     f.View->HeaderClick(detail, ecFileSize, Qt::LeftButton); // ascending
