@@ -54,12 +54,13 @@ void TCountBinding::Select(bool diskUsage) {
     if (engine.CountsDiskUsage() == diskUsage)
         return;
     TLiveTree* live = FForm.LiveTree();
+    // Through the view controller, so a saved scan compared with counts the same way.
     if (!engine.Root() || !live) {
-        engine.SetCountDiskUsage(diskUsage); // the next scan counts so
+        FView.SetCountDiskUsage(diskUsage); // the next scan counts so
         return;
     }
     // Every size and group changes, no entry: the views let go and refill as after an edit.
-    live->ChangeTree([&] { engine.SetCountDiskUsage(diskUsage); });
+    live->ChangeTree([&] { FView.SetCountDiskUsage(diskUsage); });
 }
 
 } // namespace quorvex

@@ -83,6 +83,7 @@ void TLiveTree::RefreshFolder(TDataInfo* folder) {
 // TBaseView::ClearViews this is no new scan: the history of folders shown stays.
 void TLiveTree::ReleaseEntries() {
     emit TreeChanging();
+    FView.ReleaseComparison(); // it points into the tree; the base stays for the refill
     for (int i = 0; i < EntryViewCount; ++i)
         FView.EntryView(EView(i)).Clear();
     for (int i = 0; i < GroupViewCount; ++i)

@@ -99,6 +99,7 @@ TViewBinding::TViewBinding(TMainForm& form, TBaseView& view, TEntryIcons& icons)
         [&icons](const TDataInfo& entry) { return QVariant(icons.Icon(entry)); });
     view.SetGroupIcon(form.GroupImage[giGroup]);
     view.SetNotScannedForeground(ThemeColours().NotScanned); // apart from every ordinary name
+    view.SetGhostForeground(QColor(Qt::gray)); // removed since the saved scan: no longer there
     const std::pair<QTreeView*, EView> entryViews[] = {
         {form.VTLeft, EView::VTLeft},           {form.VTDetail, EView::VTDetail},
         {form.VTFolderAll, EView::VTFolderAll}, {form.VTFolderEmpty, EView::VTFolderEmpty},

@@ -119,6 +119,7 @@ void TBaseView::LoadGroupRanges() {
 }
 
 void TBaseView::ClearViews() {
+    ReleaseComparison();
     FLeft->Clear();
     FDetail->Clear();
     for (auto& flat : FFlat)
@@ -138,6 +139,18 @@ void TBaseView::Scan(const std::string& path, IScanObserver* observer) {
 }
 
 void TBaseView::FillFolderTree() {
+    if (FBase) {
+        // Every scan, load, refresh and removal comes here: compare the new tree with the
+        // kept base, or drop the base when it is another folder's.
+        std::unique_ptr<TScanCompare> compare;
+        try {
+            compare = std::make_unique<TScanCompare>(*FEngine, *FBase);
+        } catch (const ECompareError&) {
+            FBase.reset();
+            FBaseFile.clear();
+        }
+        ShowComparison(std::move(compare));
+    }
     FLeft->Fill(FEngine->Root(), TEntryTreeModel::EKind::FoldersOnly);
     KeepSort(*FLeft);
 }
@@ -168,7 +181,19 @@ void TBaseView::RefreshViews() {
     KeepSort(*FDetail);
     // The four flat lists in one walk of the subtree: what FlatFilter selects, decided
     // without the general filter, since a click on a big folder walks millions of entries.
+    FillFlatLists(start);
+    emit ViewsRefreshed();
+}
+
+void TBaseView::FillFlatLists(TDataInfo* start) {
     TEntryRows rows[4], notScanned;
+    std::vector<const TDataInfo*> ghosts[4];
+    for (const TDataInfo* ghost : GhostsBelow(start)) {
+        const std::size_t all = ghost->IsFolder() ? flFolderAll : flFileAll;
+        ghosts[all].push_back(ghost);
+        if (IsEmptyEntry(*ghost))
+            ghosts[all + 1].push_back(ghost);
+    }
     for (TDataInfo* e = start; e; e = NextInPreOrder(e, start)) {
         const std::size_t all = e->IsFolder() ? flFolderAll : flFileAll;
         rows[all].push_back(e);
@@ -177,11 +202,25 @@ void TBaseView::RefreshViews() {
         if (e->NotScanned())
             notScanned.push_back(e);
     }
-    for (std::size_t f = 0; f < 4; ++f)
-        FFlat[f]->SetRows(std::move(rows[f])); // sorted there by the header's state
+    for (std::size_t f = 0; f < 4; ++f) // sorted there by the header's state
+        FFlat[f]->SetRows(std::move(rows[f]), std::move(ghosts[f]));
     FNotScanned->SetRows(std::move(notScanned));
     KeepSort(*FNotScanned);
-    emit ViewsRefreshed();
+}
+
+// The removed tops whose folder is `start` or below it, in the base's pre-order. Only the
+// tops: what was below a removed folder went with it, and its row says so.
+std::vector<const TDataInfo*> TBaseView::GhostsBelow(const TDataInfo* start) const {
+    std::vector<const TDataInfo*> ghosts;
+    if (!FCompare)
+        return ghosts;
+    for (const TDataInfo* top : FCompare->RemovedTops())
+        for (const TDataInfo* up = FCompare->GhostParent(*top); up; up = up->Parent())
+            if (up == start) {
+                ghosts.push_back(top);
+                break;
+            }
+    return ghosts;
 }
 
 void TBaseView::RefreshCurrentFolder() {
@@ -307,7 +346,8 @@ void TBaseView::ShowTopReport(const TEntryListModel& list, int first, int last,
     if (!FEngine->Root() || !FReportHandler)
         return;
     std::vector<TDataInfo*> rows;
-    const int end = std::min(last, list.rowCount() - 1);
+    // Ghost rows come after the others and are no entries to report.
+    const int end = std::min(last, int(list.TotalRowCount()) - 1);
     for (int row = std::max(first, 0); row <= end; ++row)
         rows.push_back(list.EntryAt(row));
     const std::unique_ptr<TEntryListModel> report = NewReportList(false, title);
@@ -406,6 +446,11 @@ void TBaseView::SetNotScannedForeground(const QVariant& colour) {
         flat->SetNotScannedForeground(colour);
 }
 
+void TBaseView::SetGhostForeground(const QVariant& colour) {
+    for (int i = 0; i < EntryViewCount; ++i)
+        EntryView(EView(i)).SetGhostForeground(colour);
+}
+
 void TBaseView::SetGroupIcon(const QVariant& icon) {
     for (int slot = 0; slot < GroupViewCount; ++slot)
         if (EView(EntryViewCount + slot) != EView::VTType)
@@ -427,6 +472,53 @@ TSummaryTexts TBaseView::SummaryTexts() const {
             QString::number(FFlat[flFileAll]->TotalRowCount()),
             QString::number(FGroups[std::size_t(GroupSlot(EView::VTType))]->TotalRowCount()),
             QString::number(FNotScanned->TotalRowCount())};
+}
+
+// ---- Comparing with a saved scan ----------------------------------------------------------
+
+// The models take the new result before the old one goes; the views are refilled by the
+// caller.
+void TBaseView::ShowComparison(std::unique_ptr<TScanCompare> compare) {
+    for (int i = 0; i < EntryViewCount; ++i)
+        EntryView(EView(i)).SetComparison(compare.get());
+    FCompare = std::move(compare);
+    emit ComparisonChanged();
+}
+
+void TBaseView::CompareWith(std::unique_ptr<TDataCtrl> base, std::string baseFile) {
+    if (!base)
+        throw ECompareError("There is no saved scan to compare with.");
+    // A saved scan keeps both sizes: count it as the tree shown is counted.
+    if (base->CountsDiskUsage() != FEngine->CountsDiskUsage())
+        base->SetCountDiskUsage(FEngine->CountsDiskUsage());
+    auto compare = std::make_unique<TScanCompare>(*FEngine, *base); // nothing changed on a throw
+    std::swap(FBase, base); // the old base goes at the end, after the result that points into it
+    FBaseFile = std::move(baseFile);
+    ShowComparison(std::move(compare));
+    if (FEngine->Root())
+        RefreshViews();
+}
+
+void TBaseView::StopComparing() {
+    if (!FBase && !FCompare)
+        return;
+    FBase.reset();
+    FBaseFile.clear();
+    ShowComparison(nullptr);
+    if (FEngine->Root())
+        RefreshViews();
+}
+
+void TBaseView::ReleaseComparison() {
+    if (FCompare)
+        ShowComparison(nullptr);
+}
+
+void TBaseView::SetCountDiskUsage(bool diskUsage) {
+    ReleaseComparison();
+    FEngine->SetCountDiskUsage(diskUsage);
+    if (FBase)
+        FBase->SetCountDiskUsage(diskUsage);
 }
 
 } // namespace quorvex

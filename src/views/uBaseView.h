@@ -5,6 +5,7 @@
 #include "uEntryModels.h"
 #include "uGroupModel.h"
 #include "uNotScannedModel.h"
+#include "uScanCompare.h"
 
 #include <QObject>
 #include <array>
@@ -132,6 +133,29 @@ public:
 
     TSummaryTexts SummaryTexts() const;
 
+    // ---- Comparing with a saved scan ----------------------------------------------------------
+    /// Compares the tree shown with `base` (a saved scan of the same folder, loaded from
+    /// `baseFile`) and shows the result in every entry view: a "Change" column and the
+    /// removed entries as ghost rows. The base is switched to the size the engine counts
+    /// first. Throws ECompareError when the two cannot be compared; nothing changes then.
+    void CompareWith(std::unique_ptr<TDataCtrl> base, std::string baseFile);
+    /// Drops the base and the result; the views show the tree alone again.
+    void StopComparing();
+    /// Drops the result (it points into the tree) but keeps the base, before the tree
+    /// changes without a new scan (refresh, removal, count switch). FillFolderTree compares
+    /// again afterwards.
+    void ReleaseComparison();
+    /// The result; nullptr while not comparing.
+    const TScanCompare* Comparison() const { return FCompare.get(); }
+    const std::string& ComparisonBaseFile() const { return FBaseFile; }
+    /// The saved scan compared with; kept while the tree changes, nullptr when none.
+    const TDataCtrl* ComparisonBase() const { return FBase.get(); }
+    /// Switches what the engine counts, and the base with it so the two stay comparable.
+    /// The result is released first: refill with FillFolderTree afterwards.
+    void SetCountDiskUsage(bool diskUsage);
+    /// The text colour of ghost rows in every entry view.
+    void SetGhostForeground(const QVariant& colour);
+
     /// A read-only window (--read-only) offers no way to trash or delete anything; set at
     /// start and read by every window that could. A saved scan is read-only too, whatever
     /// was set: its entries are not the disk as it is now.
@@ -145,13 +169,23 @@ signals:
     void ViewsRefreshed();
     /// Every view was emptied (charts follow).
     void ViewsCleared();
+    /// Comparison() changed: made, made again for a changed tree, or dropped (nullptr),
+    /// always before the tree it pointed into changes. Also sent when the base is dropped.
+    void ComparisonChanged();
 
 private:
     void BuildViewColumns();
     std::unique_ptr<TEntryListModel> NewReportList(bool withIcons, const QString& title) const;
     QString GroupReportTitle(EView groupView, const std::string& caption) const;
+    void ShowComparison(std::unique_ptr<TScanCompare> compare);
+    void FillFlatLists(TDataInfo* start);
+    std::vector<const TDataInfo*> GhostsBelow(const TDataInfo* start) const;
 
     std::unique_ptr<TDataCtrl> FEngine;
+    // The result points into both trees and goes before either; the models go before it.
+    std::unique_ptr<TDataCtrl> FBase;
+    std::string FBaseFile;
+    std::unique_ptr<TScanCompare> FCompare;
     std::unique_ptr<TBaseConfig> FConfigStore;
     std::unique_ptr<TEntryTreeModel> FLeft, FDetail;
     std::array<std::unique_ptr<TEntryListModel>, 4>

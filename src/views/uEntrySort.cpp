@@ -156,14 +156,13 @@ void RadixPass(std::vector<TRadixKey>& keys, std::vector<TRadixKey>& spare, TDig
 // Numbers sort in linear time: least significant byte first, then the folder rule, each pass
 // stable, so rows with equal keys keep their order exactly as the comparison sort keeps it.
 // A refill of a million sorted rows on every folder click makes this worth its lines.
-template <typename TRows>
-std::vector<std::uint32_t> NumberPositions(const TRows& rows, int column, Qt::SortOrder order,
-                                           bool folderTree) {
-    const bool number = KindOf(column, folderTree) == EKeyKind::Number;
+template <typename TRows, typename TValue>
+std::vector<std::uint32_t> RadixPositions(const TRows& rows, Qt::SortOrder order,
+                                          const TValue& valueOf) {
     std::vector<TRadixKey> keys(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const TDataInfo& e = *rows[i];
-        const std::uint64_t value = number ? NumberOf(e, column, folderTree) : 0;
+        const std::uint64_t value = valueOf(e);
         keys[i] = {order == Qt::AscendingOrder ? value : ~value, std::uint32_t(i), !e.IsFolder()};
     }
     std::vector<TRadixKey> spare(keys.size());
@@ -174,6 +173,15 @@ std::vector<std::uint32_t> NumberPositions(const TRows& rows, int column, Qt::So
     for (std::size_t i = 0; i < keys.size(); ++i)
         positions[i] = keys[i].Position;
     return positions;
+}
+
+template <typename TRows>
+std::vector<std::uint32_t> NumberPositions(const TRows& rows, int column, Qt::SortOrder order,
+                                           bool folderTree) {
+    const bool number = KindOf(column, folderTree) == EKeyKind::Number;
+    return RadixPositions(rows, order, [&](const TDataInfo& e) {
+        return number ? NumberOf(e, column, folderTree) : std::uint64_t(0);
+    });
 }
 
 template <typename TRows>
@@ -217,6 +225,15 @@ std::vector<std::uint32_t> SortedRowPositions(const std::vector<TDataInfo*>& row
 std::vector<std::uint32_t> SortedRowPositions(const TEntryRows& rows, int column,
                                               Qt::SortOrder order, bool folderTree) {
     return SortedPositions(rows, column, order, folderTree);
+}
+
+std::vector<std::uint32_t>
+SortedRowPositions(const TEntryRows& rows, const std::function<std::int64_t(const TDataInfo&)>& key,
+                   Qt::SortOrder order) {
+    // The sign bit flipped: negative numbers then come before positive ones as unsigned.
+    return RadixPositions(rows, order, [&](const TDataInfo& e) {
+        return std::uint64_t(key(e)) ^ (std::uint64_t(1) << 63);
+    });
 }
 
 } // namespace quorvex

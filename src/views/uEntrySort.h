@@ -2,6 +2,7 @@
 
 #include <Qt>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace quorvex {
@@ -19,5 +20,9 @@ std::vector<std::uint32_t> SortedRowPositions(const std::vector<TDataInfo*>& row
 /// The same for the rows of a flat list.
 std::vector<std::uint32_t> SortedRowPositions(const TEntryRows& rows, int column,
                                               Qt::SortOrder order, bool folderTree);
+/// The same by a signed number that `key` gives each row (a growth), folders first.
+std::vector<std::uint32_t>
+SortedRowPositions(const TEntryRows& rows, const std::function<std::int64_t(const TDataInfo&)>& key,
+                   Qt::SortOrder order);
 
 } // namespace quorvex

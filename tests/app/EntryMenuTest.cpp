@@ -80,6 +80,7 @@ private slots:
     void showInFolderTreeSelectsTheFolderAndExpandsItsParents();
     void doubleClickShowsAFolderAndOpensAFile();
     void rightClickOpensTheMenuOverTheClickedRow();
+    void rowsOfASavedScanOfferNothingToActOn();
 
 private:
     TDataInfo* Entry(const char* relative) const;
@@ -141,8 +142,9 @@ void EntryMenuTest::Select(QTreeView* tree, const QStringList& relative) {
     tree->clearSelection();
     const auto& model = static_cast<const TEntryListModel&>(*tree->model());
     for (int row = 0; row < model.rowCount(); ++row)
-        if (relative.contains(QString::fromStdString(model.EntryAt(row)->FullPath())
-                                  .mid(int(Tree->Str().size()))))
+        if (const TDataInfo* entry = model.EntryAt(row);
+            entry && relative.contains(
+                         QString::fromStdString(entry->FullPath()).mid(int(Tree->Str().size()))))
             tree->selectionModel()->select(model.index(row, 0),
                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
@@ -380,6 +382,59 @@ void EntryMenuTest::rightClickOpensTheMenuOverTheClickedRow() {
     QApplication::sendEvent(list->viewport(), &event);
     QVERIFY2(shown.contains("actShowInFolderTree"), qPrintable(shown.join(",")));
     QCOMPARE(TEntryMenu::SelectedEntries(list), std::vector<TDataInfo*>{Entry("docs")});
+}
+
+// Removed entries are shown from the saved scan; no action may reach one, even when a file
+// of that name is back on the disk.
+void EntryMenuTest::rowsOfASavedScanOfferNothingToActOn() {
+    const std::string saved = Home->Str() + "/base.json";
+    BaseView->FDataCtrl().SaveScanFile(saved);
+    fs::remove(At("b.txt"));
+    fs::remove_all(At("docs"));
+    Form->OpenFolder(Tree->Str());
+    auto base = std::make_unique<TDataCtrl>();
+    base->LoadScanFile(saved);
+    BaseView->CompareWith(std::move(base), saved);
+    WriteTree(Tree->Path(), {"b.txt:1"});
+
+    const auto& files = static_cast<const TEntryListModel&>(*Form->VTFileAll->model());
+    QCOMPARE(files.rowCount(), int(files.TotalRowCount()) + 1);
+    const QModelIndex ghost = files.index(files.rowCount() - 1, 0);
+    QVERIFY(files.Ghost(ghost));
+    Select(Form->VTFileAll, {});
+    Form->VTFileAll->selectionModel()->setCurrentIndex(ghost, QItemSelectionModel::ClearAndSelect |
+                                                                  QItemSelectionModel::Rows);
+    TEntryMenu& menu = *Form->EntryMenu();
+    QVERIFY(menu.SelectedEntries(Form->VTFileAll).empty());
+    const std::unique_ptr<QMenu> onGhost = menu.MenuFor(Form->VTFileAll);
+    for (const QAction* action : onGhost->actions())
+        QVERIFY2(action->isSeparator() || !action->isEnabled(), qPrintable(action->objectName()));
+    emit Form->VTFileAll->doubleClicked(ghost);
+    QVERIFY(Opened.isEmpty());
+    Question.Next(QMessageBox::Yes);
+    for (QAction* key : Form->VTFileAll->actions())
+        if (key->objectName() == "actTrashKey" || key->objectName() == "actDeleteKey")
+            key->trigger();
+    QVERIFY(!Question.Shown);
+    QVERIFY(fs::exists(At("b.txt")));
+
+    // With a current row selected too, only that one is acted on.
+    Form->VTFileAll->selectionModel()->select(files.index(0, 0), QItemSelectionModel::Select |
+                                                                     QItemSelectionModel::Rows);
+    QCOMPARE(menu.SelectedEntries(Form->VTFileAll), std::vector<TDataInfo*>{files.EntryAt(0)});
+
+    // A removed folder in the folder tree shows nothing when it becomes current.
+    const TDataInfo* shown = BaseView->FDataCtrl().CurrentRoot();
+    TEntryTreeModel& left = BaseView->VTLeft();
+    const QModelIndex top = left.index(0, 0);
+    QModelIndex docs;
+    for (int row = 0; row < left.rowCount(top); ++row)
+        if (left.Ghost(left.index(row, 0, top)))
+            docs = left.index(row, 0, top);
+    QVERIFY(docs.isValid());
+    Form->VTLeft->setCurrentIndex(docs);
+    QTest::qWait(50);
+    QCOMPARE(BaseView->FDataCtrl().CurrentRoot(), shown);
 }
 
 int main(int argc, char** argv) {

@@ -32,6 +32,7 @@ private slots:
     void refreshShowsWhatChangedInTheShownFolder();
     void refreshWorksInAReadOnlyWindow();
     void deletionInTheDetailWindowLeavesTheResults();
+    void aComparisonFollowsRefreshAndCountSwitch();
 
 private:
     void ShowAndScan();
@@ -117,6 +118,35 @@ void LiveTreeWindowTest::refreshWorksInAReadOnlyWindow() {
     QCOMPARE(BaseView->FDataCtrl().Root()->Size(), 1006u);
     QCOMPARE(Form->lblFileQty->text(), QString("3"));
     QVERIFY(!Find("big.bin"));
+}
+
+// The result points into the tree: it is dropped before a refresh or a count switch
+// changes the tree, and made again against the kept saved scan afterwards.
+void LiveTreeWindowTest::aComparisonFollowsRefreshAndCountSwitch() {
+    ShowAndScan();
+    const std::string saved = Config->filePath("base.json").toStdString();
+    BaseView->FDataCtrl().SaveScanFile(saved);
+    auto base = std::make_unique<TDataCtrl>();
+    base->LoadScanFile(saved);
+    BaseView->CompareWith(std::move(base), saved);
+    std::vector<std::pair<bool, std::uint64_t>> seen; // (comparing, the tree's size then)
+    connect(BaseView, &TBaseView::ComparisonChanged, this, [&seen] {
+        seen.emplace_back(BaseView->Comparison() != nullptr, BaseView->FDataCtrl().Root()->Size());
+    });
+    std::filesystem::remove(Tree.Path() / "big.bin");
+    WriteTree(Tree.Path(), {"docs/new.bin:50000"});
+    Form->findChild<QAction*>("Refresh1")->trigger();
+    const std::vector<std::pair<bool, std::uint64_t>> refreshed = {{false, 71006u}, {true, 51006u}};
+    QCOMPARE(seen, refreshed);
+    QCOMPARE(BaseView->Comparison()->TotalChange(), std::int64_t(50000 - 70000));
+
+    seen.clear();
+    Form->findChild<QAction*>("CountDiskUsage1")->trigger();
+    QCOMPARE(seen.size(), std::size_t(2));
+    QVERIFY(!seen.front().first && seen.back().first);
+    QVERIFY(BaseView->ComparisonBase()->CountsDiskUsage());
+    Form->findChild<QAction*>("CountApparentSize1")->trigger();
+    QCOMPARE(BaseView->Comparison()->TotalChange(), std::int64_t(50000 - 70000));
 }
 
 void LiveTreeWindowTest::deletionInTheDetailWindowLeavesTheResults() {
