@@ -8,6 +8,9 @@
 #include "uScanCompare.h"
 
 #include <algorithm>
+#include <bit>
+#include <optional>
+#include <string>
 
 namespace quorvex {
 
@@ -50,6 +53,57 @@ std::vector<std::uint32_t> RankedPositions(std::vector<std::pair<TValue, std::ui
     for (std::size_t i = 0; i < keys.size(); ++i)
         positions[i] = keys[i].second;
     return positions;
+}
+
+// The path order of rows from two trees (current rows and removed base rows, told apart by
+// `removed`): each side ranked by the walk over its own folders, then the smaller side put
+// into place by binary searches over the larger, building a path per comparison only.
+// Nothing when one side is empty (one tree: the walk alone serves) or when the searches would
+// build more paths than ranking every row's path does.
+std::optional<std::vector<std::uint32_t>> MergedPathPositions(const std::vector<TDataInfo*>& rows,
+                                                              const std::vector<bool>& removed,
+                                                              Qt::SortOrder order) {
+    std::vector<TDataInfo*> side[2];
+    std::vector<std::uint32_t> rowOf[2];
+    for (std::uint32_t i = 0; i < rows.size(); ++i) {
+        side[removed[i]].push_back(rows[i]);
+        rowOf[removed[i]].push_back(i);
+    }
+    const int few = side[0].size() < side[1].size() ? 0 : 1, many = 1 - few;
+    const std::size_t f = side[few].size(), m = side[many].size();
+    if (f == 0 || f * (std::bit_width(m) + 1) >= f + m)
+        return std::nullopt;
+    const auto ranked = [&](int s) {
+        std::vector<std::uint32_t> positions =
+            SortedRowPositions(side[s], ecFullPath, order, false);
+        for (std::uint32_t& p : positions)
+            p = rowOf[s][p];
+        return positions;
+    };
+    const std::vector<std::uint32_t> fewRows = ranked(few), manyRows = ranked(many);
+    const bool ascending = order == Qt::AscendingOrder;
+    // Whether row b goes before row a (whose path is given): folders first, then the path,
+    // then the current order, as the one-tree sort ranks them.
+    const auto goesBefore = [&](std::uint32_t b, std::uint32_t a, const std::string& pathA) {
+        const TDataInfo &x = *rows[b], &y = *rows[a];
+        if (x.IsFolder() != y.IsFolder())
+            return bool(x.IsFolder());
+        const int c = CompareFoldedText(x.FullPath(), pathA);
+        return c != 0 ? (ascending ? c < 0 : c > 0) : b < a;
+    };
+    std::vector<std::uint32_t> merged;
+    merged.reserve(rows.size());
+    auto next = manyRows.begin();
+    for (const std::uint32_t a : fewRows) {
+        const std::string path = rows[a]->FullPath();
+        const auto place = std::partition_point(
+            next, manyRows.end(), [&](std::uint32_t b) { return goesBefore(b, a, path); });
+        merged.insert(merged.end(), next, place);
+        merged.push_back(a);
+        next = place;
+    }
+    merged.insert(merged.end(), next, manyRows.end());
+    return merged;
 }
 
 QString EntriesText(std::uint64_t count) {
@@ -133,6 +187,13 @@ std::vector<std::uint32_t> TChangesModel::SortedPositions(int column, Qt::SortOr
         std::vector<TDataInfo*> rows(FRows.size());
         std::transform(FRows.begin(), FRows.end(), rows.begin(),
                        [](const TDataInfo* e) { return const_cast<TDataInfo*>(e); });
+        if (column == ccPath) {
+            std::vector<bool> removed(FRows.size());
+            for (std::size_t i = 0; i < FRows.size(); ++i)
+                removed[i] = FCompare->KindOf(*FRows[i]) == EChangeKind::Removed;
+            if (auto merged = MergedPathPositions(rows, removed, order))
+                return std::move(*merged);
+        }
         return SortedRowPositions(rows, column == ccPath ? ecFullPath : ecFileType, order, false);
     }
     if (column == ccSize) {

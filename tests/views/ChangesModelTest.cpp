@@ -5,12 +5,15 @@
 #include "uChangesModel.h"
 #include "uDataCtrl.h"
 #include "uDataInfo.h"
+#include "uEntryColumns.h"
 #include "uEntryModels.h"
 #include "uScanCompare.h"
 
 #include <QAbstractItemModelTester>
 #include <QPersistentModelIndex>
 #include <QTest>
+#include <algorithm>
+#include <functional>
 #include <optional>
 
 namespace fs = std::filesystem;
@@ -29,7 +32,10 @@ private slots:
     void rolesHandOutOnlyCurrentEntries();
     void refillKeepsTheHeaderSortAndClearEmpties();
 
+    void pathSortOfManyCurrentAndFewRemovedRows();
+
 private:
+    void Compared(const std::vector<std::string>& lines, const std::function<void()>& edit);
     QStringList Rows(int firstColumn, int lastColumn) const;
 
     std::optional<TempDir> Work, Dir;
@@ -41,20 +47,29 @@ private:
 // Base: a.txt 100, c 10, old/ 70+30, keep/k 5, keep/s 300. Now: a.txt grew by 1024, c and old/
 // are gone, keep/s shrank by 256, new/ (2048+1000) and keep/z (500) were added.
 void ChangesModelTest::init() {
+    Compared({"a.txt:100", "c:10", "old/x:70", "old/y:30", "keep/k:5", "keep/s:300"}, [this] {
+        fs::resize_file(Dir->Path() / "a.txt", 1124);
+        fs::resize_file(Dir->Path() / "keep/s", 44);
+        fs::remove(Dir->Path() / "c");
+        fs::remove_all(Dir->Path() / "old");
+        WriteTree(Dir->Path(), {"new/n1:2048", "new/n2:1000", "keep/z:500"});
+    });
+}
+
+// The model over the folder written from `lines`, saved as the base, then edited.
+void ChangesModelTest::Compared(const std::vector<std::string>& lines,
+                                const std::function<void()>& edit) {
+    cleanup();
     Work.emplace();
     Dir.emplace();
-    WriteTree(Dir->Path(), {"a.txt:100", "c:10", "old/x:70", "old/y:30", "keep/k:5", "keep/s:300"});
+    WriteTree(Dir->Path(), lines);
     const std::string baseFile = (Work->Path() / "base.json").string();
     {
         TDataCtrl first;
         first.ScanFolder(Dir->Str());
         first.SaveScanFile(baseFile);
     }
-    fs::resize_file(Dir->Path() / "a.txt", 1124);
-    fs::resize_file(Dir->Path() / "keep/s", 44);
-    fs::remove(Dir->Path() / "c");
-    fs::remove_all(Dir->Path() / "old");
-    WriteTree(Dir->Path(), {"new/n1:2048", "new/n2:1000", "keep/z:500"});
+    edit();
     Current.emplace();
     Current->ScanFolder(Dir->Str());
     Base.emplace();
@@ -196,6 +211,39 @@ void ChangesModelTest::refillKeepsTheHeaderSortAndClearEmpties() {
     QCOMPARE(Model->Comparison(), nullptr);
     Model->SortRows(TChangesModel::ccSizeChange, Qt::DescendingOrder); // nothing to reach
     QCOMPARE(Model->rowCount(), 0);
+}
+
+// Many current rows and a few removed ones are merged by path rather than ranked path by
+// path: the order must still be the lists' own (folders first, paths compared folded, equal
+// paths in their current order), with a case-only rename on both sides.
+void ChangesModelTest::pathSortOfManyCurrentAndFewRemovedRows() {
+    Compared({"Readme:1", "Zeta/x:2", "keep/a:1", "m/b:4"}, [this] {
+        fs::remove(Dir->Path() / "Readme");
+        fs::remove_all(Dir->Path() / "Zeta");
+        std::vector<std::string> added = {"README:5", "zeta:1", "keep/a:9", "ZZ/q:1"};
+        for (int i = 0; i < 30; ++i)
+            added.push_back((i % 3 ? "keep/n" : "m/N") + std::to_string(i) + ":" +
+                            std::to_string(i + 1));
+        WriteTree(Dir->Path(), added);
+    });
+    QCOMPARE(Compare->Total(EChangeKind::Removed).Count, 2u);
+    QVERIFY(Model->rowCount() > 30);
+    for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+        Model->Fill(&*Compare); // from the default order each time
+        std::vector<const TDataInfo*> expected;
+        for (int row = 0; row < Model->rowCount(); ++row)
+            expected.push_back(Model->EntryAt(row));
+        std::stable_sort(expected.begin(), expected.end(),
+                         [order](const TDataInfo* a, const TDataInfo* b) {
+                             if (a->IsFolder() != b->IsFolder())
+                                 return bool(a->IsFolder());
+                             const int c = CompareFoldedText(a->FullPath(), b->FullPath());
+                             return order == Qt::AscendingOrder ? c < 0 : c > 0;
+                         });
+        Model->SortRows(TChangesModel::ccPath, order);
+        for (int row = 0; row < Model->rowCount(); ++row)
+            QCOMPARE(Model->EntryAt(row), expected[std::size_t(row)]);
+    }
 }
 
 QTEST_GUILESS_MAIN(ChangesModelTest)
