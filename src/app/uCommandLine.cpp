@@ -2,6 +2,7 @@
 
 #include "uBaseConfig.h"
 #include "uBaseView.h"
+#include "uChangesModel.h"
 #include "uCompareText.h"
 #include "uDataCtrl.h"
 #include "uExportEscape.h"
@@ -94,10 +95,9 @@ int RunExportScan(const TCommandLine& cmd, std::ostream& err) {
     return 0;
 }
 
-// The base is read first, so that a base of another folder, or one that cannot be read, is
-// refused before a long scan.
-int RunCompare(const TCommandLine& cmd, std::ostream& out, std::ostream& err) {
-    TDataCtrl base;
+// The base of --compare. It is read before the scan, so that a base of another folder, or
+// one that cannot be read, is refused before a long scan.
+void LoadCompareBase(const TCommandLine& cmd, TDataCtrl& base) {
     base.SetCountDiskUsage(cmd.DiskUsage);
     try {
         base.LoadScanFile(cmd.CompareFile);
@@ -107,6 +107,11 @@ int RunCompare(const TCommandLine& cmd, std::ostream& out, std::ostream& err) {
     }
     if (!cmd.Folder.empty())
         TScanCompare::CheckSameFolder(base.Root()->FullPath(), cmd.Folder);
+}
+
+int RunCompare(const TCommandLine& cmd, std::ostream& out, std::ostream& err) {
+    TDataCtrl base;
+    LoadCompareBase(cmd, base);
     TDataCtrl ctrl;
     ScanHeadless(cmd, ctrl, err);
     out << CompareText(TScanCompare(ctrl, base), cmd.CompareFile);
@@ -123,26 +128,13 @@ int RunSummary(const TCommandLine& cmd, std::ostream& out, std::ostream& err) {
     return out.good() ? 0 : 1;
 }
 
-// The base of --treemap with --compare, read before the scan as --compare alone does.
-void LoadTintBase(const TCommandLine& cmd, TDataCtrl& base) {
-    base.SetCountDiskUsage(cmd.DiskUsage);
-    try {
-        base.LoadScanFile(cmd.CompareFile);
-    } catch (const std::exception& e) {
-        throw std::runtime_error("cannot read the saved scan '" + cmd.CompareFile +
-                                 "': " + e.what());
-    }
-    if (!cmd.Folder.empty())
-        TScanCompare::CheckSameFolder(base.Root()->FullPath(), cmd.Folder);
-}
-
 // Scans as --summary does and writes the picture, its files coloured by growth when a base
 // is given; QImage needs no application object and no display for painting pixels and
 // writing PNG.
 int RunTreemap(const TCommandLine& cmd, std::ostream& err) {
     TDataCtrl base, ctrl;
     if (!cmd.CompareFile.empty())
-        LoadTintBase(cmd, base);
+        LoadCompareBase(cmd, base);
     ScanHeadless(cmd, ctrl, err);
     std::optional<TScanCompare> compare;
     std::optional<TGrowthTint> tint;
@@ -174,8 +166,13 @@ void SizeArgument(TCommandLine& cmd, const std::string& value) {
 }
 
 // Scans the folder, makes it current as the main window would, and writes the report of the
-// chosen views; the file is replaced without a question.
+// chosen views (with --compare, the changes list first); the file is replaced without a
+// question.
 int RunReport(const TCommandLine& cmd, std::ostream& err) {
+    const bool comparing = !cmd.CompareFile.empty();
+    TDataCtrl base;
+    if (comparing)
+        LoadCompareBase(cmd, base);
     TBaseView view(cmd.ConfigFile ? std::filesystem::path(*cmd.ConfigFile)
                                   : std::filesystem::path());
     view.FDataCtrl().SetScanThreads(cmd.Threads);
@@ -184,10 +181,17 @@ int RunReport(const TCommandLine& cmd, std::ostream& err) {
         view.Scan(cmd.Folder);
     else
         LoadNamed(view.FDataCtrl(), cmd.LoadFile);
+    std::optional<TScanCompare> compare;
+    if (comparing)
+        compare.emplace(view.FDataCtrl(), base);
     view.FillFolderTree();
     view.ShowFolder(view.FDataCtrl().Root());
     ReportProblems(view.FDataCtrl(), err);
+    TChangesModel changes;
+    changes.Fill(compare ? &*compare : nullptr);
     TReportList list;
+    if (comparing)
+        list.push_back(ChangesReportItem(changes));
     for (const std::size_t index : cmd.Views)
         list.push_back(ReportItem(view, index));
     WriteReport(cmd.Format, list, cmd.ReportFile);
@@ -212,12 +216,14 @@ TCommandLine ActionOnly(TCommandLine::EAction action) {
 
 void SetAction(TCommandLine& cmd, TCommandLine::EAction action) {
     using EAction = TCommandLine::EAction;
-    // --compare with --treemap colours the treemap by growth: the treemap is what is made.
-    if ((cmd.Action == EAction::Treemap && action == EAction::Compare) ||
-        (cmd.Action == EAction::Compare && action == EAction::Treemap)) {
-        cmd.Action = EAction::Treemap;
-        return;
-    }
+    // --compare with --treemap colours the treemap by growth, with --report it writes the
+    // changes: the treemap or the report is what is made.
+    for (const EAction made : {EAction::Treemap, EAction::Report})
+        if ((cmd.Action == made && action == EAction::Compare) ||
+            (cmd.Action == EAction::Compare && action == made)) {
+            cmd.Action = made;
+            return;
+        }
     if (cmd.Action != TCommandLine::EAction::Window && cmd.Action != action)
         throw EUsageError{"only one of --summary, --report, --treemap, --export-scan and "
                           "--compare can be given"};
@@ -230,8 +236,15 @@ const std::string& OptionValue(const std::vector<std::string>& args, std::size_t
     return args[i];
 }
 
-void AddView(TCommandLine& cmd, const std::string& name) {
-    const auto index = FindReportView(QString::fromUtf8(name.data(), qsizetype(name.size())));
+// The changes list is no view of the scan alone: --compare brings it, so naming it adds
+// nothing to Views.
+void AddView(TCommandLine& cmd, const std::string& name, bool& changesNamed) {
+    const QString text = QString::fromUtf8(name.data(), qsizetype(name.size()));
+    if (text.compare(QLatin1StringView(ChangesViewTitle), Qt::CaseInsensitive) == 0) {
+        changesNamed = true;
+        return;
+    }
+    const auto index = FindReportView(text);
     if (!index)
         throw EUsageError{"unknown view '" + name + "' (see --help for the views)"};
     cmd.Views.push_back(*index);
@@ -247,19 +260,23 @@ int ThreadsArgument(const std::string& value) {
     return threads;
 }
 
-// What --report needs once every argument is read: a folder, a format, the views in order.
-void FinishReport(TCommandLine& cmd, const std::optional<EExportFormat>& format) {
+// What --report needs once every argument is read: a folder, a format, the views in order
+// (by default all of them, or with --compare none but the changes list).
+void FinishReport(TCommandLine& cmd, const std::optional<EExportFormat>& format,
+                  bool changesNamed) {
     if (cmd.Action != TCommandLine::EAction::Report) {
-        if (format || !cmd.Views.empty())
+        if (format || !cmd.Views.empty() || changesNamed)
             throw EUsageError{"--format and --view need --report"};
         return;
     }
+    if (changesNamed && cmd.CompareFile.empty())
+        throw EUsageError{std::string("the view ") + ChangesViewTitle + " needs --compare BASE"};
     const auto chosen = format ? format : FormatOfPath(cmd.ReportFile);
     if (!chosen)
         throw EUsageError{"cannot tell the format of '" + cmd.ReportFile +
                           "' from its extension; use --format"};
     cmd.Format = *chosen;
-    if (cmd.Views.empty())
+    if (cmd.Views.empty() && cmd.CompareFile.empty())
         for (std::size_t i = 0; i < AllReportViewCount(); ++i)
             cmd.Views.push_back(i);
     std::sort(cmd.Views.begin(), cmd.Views.end());
@@ -288,6 +305,8 @@ std::string UsageText() {
            "               [--config FILE] FOLDER\n"
            "       quorvex --export-scan FILE [--config FILE] [--threads N] FOLDER\n"
            "       quorvex --compare BASE [--config FILE] FOLDER\n"
+           "       quorvex --report FILE --compare BASE [--format FORMAT] [--view VIEW]...\n"
+           "               [--config FILE] FOLDER\n"
            "       quorvex [...] --load SCANFILE   (in place of FOLDER)\n"
            "       quorvex --help | --version\n"
            "\n"
@@ -298,7 +317,8 @@ std::string UsageText() {
            "views into FILE, as the Generate Report dialog does; --treemap draws the\n"
            "treemap of FOLDER into a PNG file; --export-scan saves the scan of FOLDER\n"
            "as a JSON scan file that terminal disk-usage tools read too; --compare\n"
-           "prints what changed in FOLDER since the saved scan BASE of it.\n"
+           "prints what changed in FOLDER since the saved scan BASE of it, and with\n"
+           "--report writes the list of those changes into FILE.\n"
            "A FILE.json or FILE.json.zst given in place of FOLDER opens that scan file.\n"
            "\n"
            "  --summary          print the summary of FOLDER, and on standard error how far\n"
@@ -314,7 +334,11 @@ std::string UsageText() {
            "  --compare BASE     compare FOLDER with BASE, a saved scan of the same folder,\n"
            "                     print the total change, the entries added, removed and\n"
            "                     changed (size or write time) and the 20 largest growths\n"
-           "                     (new or grown files, new folders), and exit\n"
+           "                     (new or grown files, new folders), and exit; with\n"
+           "                     --report, write the Changes view (every entry added,\n"
+           "                     removed, grown or shrunk, with the totals per kind)\n"
+           "                     first in the report, then only the views named with\n"
+           "                     --view\n"
            "  --load FILE        read the scan from a JSON scan file (plain or zstd) in\n"
            "                     place of scanning FOLDER; nothing can be deleted then\n"
            "  --disk-usage       count the space files take on disk, each hard-linked\n"
@@ -323,7 +347,7 @@ std::string UsageText() {
            "                     decides (.htm, .html, .xml, .txt, .csv, .xlsx)\n"
            "  --view VIEW        a view to report, by its title or XML name (any case);\n"
            "                     repeatable; the views keep the dialog's order; default:\n"
-           "                     all of them:\n" +
+           "                     all of them (with --compare: none but Changes):\n" +
            ViewNames() +
            "  --threads N        read folders with N threads at once (1 to 64; 1 reads\n"
            "                     one folder after the other); by default one per\n"
@@ -357,7 +381,7 @@ std::vector<std::string> WindowArguments(const TCommandLine& cmd, const std::str
 TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     TCommandLine cmd;
     std::optional<EExportFormat> format;
-    bool endOfOptions = false, sizeGiven = false;
+    bool endOfOptions = false, sizeGiven = false, changesNamed = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (!endOfOptions && arg == "--help")
@@ -390,7 +414,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             if (!(format = FormatByName(name)))
                 throw EUsageError{"unknown format '" + name + "' (html, xml, txt, csv or xlsx)"};
         } else if (!endOfOptions && arg == "--view") {
-            AddView(cmd, OptionValue(args, i));
+            AddView(cmd, OptionValue(args, i), changesNamed);
         } else if (!endOfOptions && arg == "--threads") {
             cmd.Threads = ThreadsArgument(OptionValue(args, i));
         } else if (!endOfOptions && arg == "--read-only") {
@@ -409,7 +433,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             cmd.MoreFolders.push_back(arg);
         }
     }
-    FinishReport(cmd, format);
+    FinishReport(cmd, format, changesNamed);
     if (sizeGiven && cmd.Action != TCommandLine::EAction::Treemap)
         throw EUsageError{"--size needs --treemap"};
     FinishLoad(cmd);

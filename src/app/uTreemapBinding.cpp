@@ -140,6 +140,9 @@ void TTreemapBinding::SetupMenu() {
 }
 
 void TTreemapBinding::ConnectViews() {
+    // The view controller hands the new result over before the old one goes.
+    connect(&FView, &TBaseView::ComparisonChanged, this,
+            [this] { SetGrowthTint(FView.Comparison()); });
     // Before a scan the views are emptied and nothing may read the tree until they refill.
     // A comparison points into the tree, so none outlives the scan.
     connect(&FView, &TBaseView::ViewsCleared, this, [this] {

@@ -20,7 +20,8 @@ TReportList CountedList(const TReportList& list, TExportProgress& progress) {
     counted.reserve(list.size());
     for (const TReportItem& item : list) {
         progress.Expect(item.View->EntryCount());
-        counted.push_back({item.Title, std::make_unique<TCountedView>(*item.View, progress)});
+        counted.push_back(
+            {item.Title, std::make_unique<TCountedView>(*item.View, progress), item.Totals});
     }
     return counted;
 }

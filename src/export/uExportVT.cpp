@@ -94,6 +94,39 @@ void WriteXmlAttributes(TExportFile& file, const QStringList& names, const TExpo
     }
 }
 
+void WriteHtmlTotals(TExportFile& file, const std::vector<TReportTotal>& totals) {
+    for (const auto& [name, value] : totals) {
+        file.Text(HtmlText(name + QStringLiteral(": ") + value));
+        file.Text("<br>");
+    }
+}
+
+void WriteSeparatedTotals(TExportFile& file, const std::vector<TReportTotal>& totals,
+                          const QString& separator, bool csv) {
+    for (const auto& [name, value] : totals) {
+        if (csv) {
+            file.Raw(CsvField(name, separator));
+            file.Text(separator);
+            file.Raw(CsvField(value, separator));
+        } else {
+            file.Text(name + QStringLiteral(": ") + value);
+        }
+        file.Text("\n");
+    }
+}
+
+void WriteXmlTotals(TExportFile& file, const std::vector<TReportTotal>& totals) {
+    QStringList names;
+    for (const TReportTotal& total : totals)
+        names << XmlAttrName(total.first);
+    names = UniqueNames(names);
+    for (std::size_t i = 0; i < totals.size(); ++i) {
+        file.Text(u' ' + names[qsizetype(i)] + QLatin1StringView("=\""));
+        file.Text(XmlValue(totals[i].second));
+        file.Text("\"");
+    }
+}
+
 void WriteVTHtml(const TExportView& view, const std::filesystem::path& path) {
     TExportFile file(path);
     if (view.EntryCount() > 0) {

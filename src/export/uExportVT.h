@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <filesystem>
+#include <vector>
 
 namespace quorvex {
 
@@ -42,5 +43,17 @@ void WriteXmlProlog(TExportFile& file);
 QStringList XmlAttrNames(const TExportView& view);
 /// ` Name="value"  ` for every column of `row`, after "<file".
 void WriteXmlAttributes(TExportFile& file, const QStringList& names, const TExportRow& row);
+
+// A view's totals above its entries, where each format can carry them and its readers keep
+// reading the rows as before.
+
+/// One line "name: value" each, every line ending in "<br>"; nothing without totals.
+void WriteHtmlTotals(TExportFile& file, const std::vector<TReportTotal>& totals);
+/// One line per total: "name: value" in text; in CSV a row of two fields, name and value.
+void WriteSeparatedTotals(TExportFile& file, const std::vector<TReportTotal>& totals,
+                          const QString& separator, bool csv);
+/// ` Name="value"` per total (attribute names as XmlAttrName makes them, unique), for a
+/// section's opening tag.
+void WriteXmlTotals(TExportFile& file, const std::vector<TReportTotal>& totals);
 
 } // namespace quorvex

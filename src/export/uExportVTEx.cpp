@@ -191,7 +191,7 @@ lxw_worksheet* TWorkbook::TImpl::NewSheet(const QString& name) {
 }
 
 void TWorkbook::AddSheet(const QString& name, const QString& title, const TExportView& view,
-                         qsizetype maxEntries) {
+                         qsizetype maxEntries, const std::vector<TReportTotal>& totals) {
     lxw_worksheet* sheet = F->NewSheet(name);
     const int columns = view.ColumnCount();
     const std::string titleBytes = CellBytes(title);
@@ -205,11 +205,21 @@ void TWorkbook::AddSheet(const QString& name, const QString& title, const TExpor
         F->Write(sheet, row, lxw_col_t(column), text);
         widths[std::size_t(column)] = std::max(widths[std::size_t(column)], CharCount(text));
     };
+    lxw_row_t row = 1;
+    for (const auto& [totalName, value] : totals) {
+        // Every cell of the block below the title keeps its border, the blank ones too; a
+        // sheet of one column takes the line whole.
+        if (columns == 1)
+            put(row, 0, totalName + QStringLiteral(": ") + value);
+        for (int c = 0; c < columns && columns > 1; ++c)
+            put(row, c, c == 0 ? totalName : c == 1 ? value : QString());
+        ++row;
+    }
     for (int c = 0; c < columns; ++c)
-        put(1, c, view.Caption(c));
-    lxw_row_t row = 2;
+        put(row, c, view.Caption(c));
+    const lxw_row_t first = ++row;
     view.Walk([&](const TExportRow& entry) {
-        if (qsizetype(row - 2) >= maxEntries)
+        if (qsizetype(row - first) >= maxEntries)
             return false;
         for (int c = 0; c < columns; ++c)
             put(row, c, entry.CellText(c));
@@ -244,9 +254,10 @@ void WriteVTExcel(const TExportView& view, const fs::path& path) {
     book.Save();
 }
 
-void FillReportSheet(TWorkbook& book, const TExportView& view, const QString& title) {
+void FillReportSheet(TWorkbook& book, const TReportItem& item) {
+    const qsizetype entries = MaxReportSheetEntries - qsizetype(item.Totals.size());
     try {
-        book.AddSheet(title, title, view, MaxReportSheetEntries);
+        book.AddSheet(item.Title, item.Title, *item.View, entries, item.Totals);
     } catch (const std::exception&) {
         // One view that fails must not cost the report the views after it.
     }
@@ -255,7 +266,7 @@ void FillReportSheet(TWorkbook& book, const TExportView& view, const QString& ti
 void WriteVTsExcel(const TReportList& list, const fs::path& path) {
     TWorkbook book(path);
     for (const TReportItem& item : list)
-        FillReportSheet(book, *item.View, item.Title);
+        FillReportSheet(book, item);
     book.Save();
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 namespace quorvex {
 
@@ -36,10 +37,11 @@ public:
     /// A new sheet named `name` (made valid and unique) holding `view`: in row 1 `title`,
     /// merged across the columns, centred both ways, bold; in row 2 the captions; from row 3
     /// the entries in walk order, at most `maxEntries`. Rows 2 on have borders; each column is
-    /// as wide as its widest text there. Throws std::runtime_error when the sheet cannot be
-    /// added.
+    /// as wide as its widest text there. `totals` come between the title and the captions,
+    /// one row each, name and value in the first two cells. Throws std::runtime_error when
+    /// the sheet cannot be added.
     void AddSheet(const QString& name, const QString& title, const TExportView& view,
-                  qsizetype maxEntries);
+                  qsizetype maxEntries, const std::vector<TReportTotal>& totals = {});
     /// Writes the workbook and replaces the target; throws std::runtime_error naming the
     /// target and the reason.
     void Save();
@@ -53,9 +55,11 @@ private:
 /// std::length_error(ExcelRangeMessage) for a view that does not fit.
 void WriteVTExcel(const TExportView& view, const std::filesystem::path& path);
 
-/// Adds the sheet of one report view, named and titled `title`. A failure on this sheet
-/// leaves it as far as it got and is not passed on, so the next view still gets its sheet.
-void FillReportSheet(TWorkbook& book, const TExportView& view, const QString& title);
+/// Adds the sheet of one report item, named and titled after it, its totals above the
+/// captions; the entries end at the same last row whatever the totals take. A failure on
+/// this sheet leaves it as far as it got and is not passed on, so the next view still gets
+/// its sheet.
+void FillReportSheet(TWorkbook& book, const TReportItem& item);
 
 /// The report workbook: one sheet per view of `list`, in order, also for empty views.
 void WriteVTsExcel(const TReportList& list, const std::filesystem::path& path);

@@ -3,6 +3,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class QAbstractItemModel;
@@ -56,10 +57,18 @@ private:
     const QAbstractItemModel& FModel;
 };
 
+/// A figure a report writes above a view's entries: ("Added", "4 entries, +5.00 KB") reads
+/// "Added: 4 entries, +5.00 KB" in the text formats and is an attribute in XML.
+using TReportTotal = std::pair<QString, QString>;
+
 /// One view of a report with its title, in the order the report writes them.
 struct TReportItem {
     QString Title;
     std::unique_ptr<TExportView> View;
+    /// Figures about the whole view (the changes list's totals); empty for most views.
+    std::vector<TReportTotal> Totals = {};
+    /// Whether the report writes a section for it: a view with entries or with totals.
+    bool HasSection() const { return View->EntryCount() > 0 || !Totals.empty(); }
 };
 using TReportList = std::vector<TReportItem>;
 

@@ -1,5 +1,6 @@
 #include "uReportDocs.h"
 
+#include "uChangesModel.h"
 #include "uExportEscape.h"
 #include "uExportVT.h"
 #include "uExportVTEx.h"
@@ -46,6 +47,11 @@ TReportItem ReportItem(TBaseView& controller, std::size_t index) {
             std::make_unique<TModelExportView>(controller.View(view.View))};
 }
 
+TReportItem ChangesReportItem(const TChangesModel& changes) {
+    return {QString::fromLatin1(ChangesViewTitle), std::make_unique<TModelExportView>(changes),
+            changes.Totals()};
+}
+
 std::optional<std::size_t> FindReportView(QStringView name) {
     for (std::size_t i = 0; i < AllReportViewCount(); ++i) {
         const QString title = QString::fromLatin1(AllReportViews(i).Title);
@@ -81,11 +87,13 @@ void WriteVTsHtml(const TReportList& list, const fs::path& path) {
     file.Text(HtmlHead);
     WriteHtmlHeading(file, GetPathTitle(path));
     for (const TReportItem& item : list) {
-        if (item.View->EntryCount() == 0)
+        if (!item.HasSection())
             continue;
         file.Text(HtmlText(item.Title));
         file.Text("<br>");
-        WriteHtmlTable(file, *item.View);
+        WriteHtmlTotals(file, item.Totals);
+        if (item.View->EntryCount() > 0)
+            WriteHtmlTable(file, *item.View);
     }
     file.Text("</BODY></HTML>");
     file.Commit();
@@ -97,14 +105,16 @@ void WriteSeparatedReport(const TReportList& list, const QString& separator, boo
                           const fs::path& path) {
     TExportFile file(path);
     for (const TReportItem& item : list) {
-        if (item.View->EntryCount() == 0)
+        if (!item.HasSection())
             continue;
         if (csv)
             file.Raw(CsvField(item.Title, separator));
         else
             file.Text(item.Title);
         file.Text("\n");
-        WriteSeparatedLines(file, *item.View, separator, csv);
+        WriteSeparatedTotals(file, item.Totals, separator, csv);
+        if (item.View->EntryCount() > 0)
+            WriteSeparatedLines(file, *item.View, separator, csv);
     }
     file.Commit();
 }
@@ -113,7 +123,9 @@ void WriteSeparatedReport(const TReportList& list, const QString& separator, boo
 // has left its subtree.
 void WriteXmlSection(TExportFile& file, const TReportItem& item) {
     const QString name = ReportXmlName(item.Title);
-    file.Text(u'<' + name + QLatin1StringView(">\n"));
+    file.Text(u'<' + name);
+    WriteXmlTotals(file, item.Totals);
+    file.Text(">\n");
     const QStringList attributes = XmlAttrNames(*item.View);
     int open = 0;
     item.View->Walk([&](const TExportRow& row) {
@@ -144,7 +156,7 @@ void WriteVTsXml(const TReportList& list, const fs::path& path) {
     TExportFile file(path);
     WriteXmlProlog(file);
     for (const TReportItem& item : list)
-        if (item.View->EntryCount() > 0)
+        if (item.HasSection())
             WriteXmlSection(file, item);
     file.Text("</files>");
     file.Commit();

@@ -12,6 +12,8 @@
 
 namespace quorvex {
 
+class TChangesModel;
+
 /// A view of the main window that a report can hold, with its title in the report.
 struct TReportView {
     const char* Title;
@@ -24,6 +26,12 @@ extern const std::array<TReportView, 13> ReportViews;
 
 /// The text separator of the report dialog: two spaces, a comma, two spaces.
 inline constexpr char ReportTextSeparator[] = "  ,  ";
+
+/// The title of the changes list of a comparison in a report; its XML name is the same.
+inline constexpr char ChangesViewTitle[] = "Changes";
+
+/// The report item of a changes list, with its totals; `changes` must outlive it.
+TReportItem ChangesReportItem(const TChangesModel& changes);
 
 /// The views a report can hold: the thirteen of the dialog, then those only the command line
 /// offers ("Folders - Not Scanned"). Indexes below ReportViews.size() are the dialog's.
@@ -44,18 +52,21 @@ std::optional<EExportFormat> FormatByName(std::string_view name);
 std::optional<EExportFormat> FormatOfPath(const std::filesystem::path& path);
 
 // The report writers. Each view of `list` gives one section in list order; in the four text
-// formats a view without entries gives none, not even its title. The file replaces `path`
+// formats a view without entries or totals gives none, not even its title. A view's totals
+// come after its title, before its entries. The file replaces `path`
 // only once it is complete; failures throw, naming the file and the reason.
 
-/// HTML: head, heading, footer, then per section the title, "<br>" and the view's table.
+/// HTML: head, heading, footer, then per section the title, "<br>", one "name: value<br>"
+/// per total and the view's table.
 void WriteVTsHtml(const TReportList& list, const std::filesystem::path& path);
-/// Text: per section a line with the title alone, the header line and the entry lines.
+/// Text: per section a line with the title alone, a "name: value" line per total, the
+/// header line and the entry lines.
 void WriteVTsText(const TReportList& list, const QString& separator,
                   const std::filesystem::path& path);
-/// CSV: as text with the separator "," and quoted fields.
+/// CSV: as text with the separator "," and quoted fields; a total is a row of two fields.
 void WriteVTsCsv(const TReportList& list, const std::filesystem::path& path);
-/// XML: per section an element named after the title holding one <file> element per
-/// top-level entry, children nested inside their parents.
+/// XML: per section an element named after the title, its totals as attributes, holding
+/// one <file> element per top-level entry, children nested inside their parents.
 void WriteVTsXml(const TReportList& list, const std::filesystem::path& path);
 
 /// The writer of `format` (the text formats with ReportTextSeparator).

@@ -476,12 +476,12 @@ TSummaryTexts TBaseView::SummaryTexts() const {
 
 // ---- Comparing with a saved scan ----------------------------------------------------------
 
-// The models take the new result before the old one goes; the views are refilled by the
-// caller.
+// The models and the listeners (the treemap reads it on a thread of its own) take the new
+// result before the old one goes; the views are refilled by the caller.
 void TBaseView::ShowComparison(std::unique_ptr<TScanCompare> compare) {
     for (int i = 0; i < EntryViewCount; ++i)
         EntryView(EView(i)).SetComparison(compare.get());
-    FCompare = std::move(compare);
+    std::swap(FCompare, compare);
     emit ComparisonChanged();
 }
 
@@ -502,7 +502,7 @@ void TBaseView::CompareWith(std::unique_ptr<TDataCtrl> base, std::string baseFil
 void TBaseView::StopComparing() {
     if (!FBase && !FCompare)
         return;
-    FBase.reset();
+    const std::unique_ptr<TDataCtrl> base = std::move(FBase); // goes after the result
     FBaseFile.clear();
     ShowComparison(nullptr);
     if (FEngine->Root())
