@@ -23,6 +23,7 @@ class QTreeView;
 namespace quorvex {
 
 class TBaseView;
+class TCompareActions;
 class TCountBinding;
 class TDataInfo;
 class TEntryIcons;
@@ -98,6 +99,7 @@ public:
     /// The File menu's scan-file items and the View menu's Count; null before the first show.
     TScanFileActions* ScanFiles() const { return FScanFiles.get(); }
     TCountBinding* Count() const { return FCount.get(); }
+    TCompareActions* Comparing() const { return FCompare.get(); }
     /// For every window that removes entries from the disk: takes `gone` (entries below
     /// one of them may be listed too) out of the results and refills every view, on the
     /// folder shown when it survives. Pointers to entries are invalid afterwards.
@@ -196,6 +198,7 @@ private:
     std::unique_ptr<TLiveTree> FLive;
     std::unique_ptr<TScanFileActions> FScanFiles;
     std::unique_ptr<TCountBinding> FCount;
+    std::unique_ptr<TCompareActions> FCompare;
     std::unique_ptr<TWindowMemory> FMemory;
 };
 

@@ -1,6 +1,7 @@
 // The commands of the main window: opening a folder (the scan on a worker thread behind the
 // wait window), showing a folder of the tree, and the life of the view controller.
 #include "uBaseConfig.h"
+#include "uCompareActions.h"
 #include "uCountBinding.h"
 #include "uDetailVT.h"
 #include "uEntryMenu.h"
@@ -107,6 +108,7 @@ void TMainForm::FormShow() {
     JoinLiveTree(*this, *FLive, *FEntryMenu, *FTreemap);
     FScanFiles = std::make_unique<TScanFileActions>(*this, *BaseView);
     FCount = std::make_unique<TCountBinding>(*this, *BaseView, *FMemory);
+    FCompare = std::make_unique<TCompareActions>(*this, *BaseView);
     FMemory->Restore();
     BaseView->SetReportHandler([this](TEntryListModel& rows) {
         std::vector<const TDataInfo*> gone;
@@ -137,6 +139,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::FormClose() {
     if (FMemory && FBinding)
         FMemory->Save(); // before the views let go of their models and columns
+    FCompare.reset();
     FCount.reset();
     FScanFiles.reset();
     FLive.reset();
