@@ -1,6 +1,7 @@
 #include "uMain.h"
 
 #include "UAbout.h"
+#include "uCompareActions.h"
 #include "uCountBinding.h"
 #include "uEntryMenu.h"
 #include "uLiveTree.h"

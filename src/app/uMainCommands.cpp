@@ -335,7 +335,7 @@ void TMainForm::InvalidateTreemap() {
 
 void TMainForm::Export1Click() {
     if (BaseView)
-        ShowReportDialog(this);
+        ShowReportDialog(this, BaseView->Comparison() && FCompare ? &FCompare->Changes() : nullptr);
 }
 
 } // namespace quorvex

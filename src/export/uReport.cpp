@@ -184,6 +184,15 @@ QRadioButton* TFMReport::AddFormat(const char* name, const QString& text, EExpor
     return button;
 }
 
+void TFMReport::OfferChanges(const TChangesModel* changes) {
+    if (!changes || FChanges)
+        return;
+    FChanges = changes;
+    auto* item = new QListWidgetItem(QString::fromLatin1(ChangesViewTitle), clbVTList);
+    item->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    item->setCheckState(Qt::Unchecked);
+}
+
 void TFMReport::Notice(const QString& text) {
     QMessageBox::information(this, QStringLiteral("Quorvex"), text);
 }
@@ -194,7 +203,9 @@ void TFMReport::btnReportClick() {
     TReportList list;
     for (int i = 0; i < clbVTList->count(); ++i)
         if (clbVTList->item(i)->checkState() == Qt::Checked)
-            list.push_back(ReportItem(*FController, std::size_t(i)));
+            list.push_back(i < int(std::size(ReportViews))
+                               ? ReportItem(*FController, std::size_t(i))
+                               : ChangesReportItem(*FChanges));
     if (list.empty())
         return Notice(QStringLiteral("Please select content to generate report!"));
     bool written = false;
@@ -213,8 +224,9 @@ void TFMReport::btnReportClick() {
         Notice(QStringLiteral("Report generated!"));
 }
 
-void ShowReportDialog(QWidget* owner) {
+void ShowReportDialog(QWidget* owner, const TChangesModel* changes) {
     TFMReport dialog(BaseView, owner);
+    dialog.OfferChanges(changes);
     dialog.exec();
 }
 

@@ -14,6 +14,7 @@ class QRadioButton;
 namespace quorvex {
 
 class TBaseView;
+class TChangesModel;
 
 // The report writers of the dialog: each asks the save step for a path (false when it gives
 // none), then writes the whole report on a worker thread behind the wait window "Generate
@@ -42,6 +43,9 @@ public:
                  *rbXML = nullptr;
     QPushButton* btnReport = nullptr;
 
+    /// Adds the changes list of a comparison as the last item, "Changes" (null: none).
+    void OfferChanges(const TChangesModel* changes);
+
     /// Where the report goes: the save dialog unless a test sets another step.
     TSaveStep FSelectSaveFile;
 
@@ -53,6 +57,7 @@ private:
     void Notice(const QString& text);
 
     TBaseView* FController;
+    const TChangesModel* FChanges = nullptr;
 };
 
 /// The picture of a file format: the icon theme's for its type, or a drawn page with a
@@ -61,6 +66,6 @@ QIcon FormatIcon(EExportFormat format);
 
 /// Tools, "Generate Report": the dialog over BaseView, modal, owned by `owner`, freed when
 /// the user closes it.
-void ShowReportDialog(QWidget* owner);
+void ShowReportDialog(QWidget* owner, const TChangesModel* changes = nullptr);
 
 } // namespace quorvex

@@ -6,18 +6,24 @@
 #include "uChangesModel.h"
 #include "uCompareActions.h"
 #include "uMain.h"
+#include "uReport.h"
 #include "uWaitForm.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 using namespace quorvex;
 using namespace quorvex::test;
@@ -43,6 +49,24 @@ QStringList Column(const QAbstractItemModel& model, const QString& caption) {
     return rows;
 }
 
+// Closes every message box shown while it lives, keeping its text.
+class TBoxCloser {
+public:
+    TBoxCloser() {
+        QObject::connect(&FTimer, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                Texts << box->text();
+                box->reject();
+            }
+        });
+        FTimer.start(10);
+    }
+    QStringList Texts;
+
+private:
+    QTimer FTimer;
+};
+
 } // namespace
 
 class CompareWindowTest : public QObject {
@@ -53,6 +77,7 @@ private slots:
     void comparisonShowsThePageAndTheColumnUntilStopped();
     void rescanOfTheSameFolderComparesAgain();
     void scanOfAnotherFolderIsRefused();
+    void reportDialogOffersTheChangesWhileComparing();
 
 private:
     void ShowWindow();
@@ -103,17 +128,9 @@ bool CompareWindowTest::CompareFromMenu(const std::string& file) {
         path = QString::fromStdString(file);
         return true;
     };
-    QStringList messages;
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&messages] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            messages << box->text();
-            box->reject();
-        }
-    });
-    closer.start(10);
+    const TBoxCloser closer;
     Action("CompareWithSavedScan1")->trigger();
-    return messages.isEmpty();
+    return closer.Texts.isEmpty();
 }
 
 void CompareWindowTest::comparisonShowsThePageAndTheColumnUntilStopped() {
@@ -176,6 +193,31 @@ void CompareWindowTest::scanOfAnotherFolderIsRefused() {
     QVERIFY(!PageShown());
     QCOMPARE(Captions(BaseView->VTDetail()), before);
     QVERIFY(BaseView->Comparison() == nullptr);
+}
+
+void CompareWindowTest::reportDialogOffersTheChangesWhileComparing() {
+    const std::string base = SaveBase(Tree.Path());
+    WriteTree(Tree.Path(), {"added.dat:3000"});
+    Form->OpenFolder(Tree.Str());
+    QVERIFY(CompareFromMenu(base));
+    TFMReport dialog(BaseView, Form.get());
+    const int views = dialog.clbVTList->count();
+    dialog.OfferChanges(&Form->Comparing()->Changes());
+    QCOMPARE(dialog.clbVTList->count(), views + 1);
+    QListWidgetItem* changes = dialog.clbVTList->item(views);
+    QCOMPARE(changes->text(), QStringLiteral("Changes"));
+    changes->setCheckState(Qt::Checked);
+    const std::string out = (Files.Path() / "changes.csv").string();
+    dialog.FSelectSaveFile = [&out](EExportFormat) { return QString::fromStdString(out); };
+    dialog.rbCSV->setChecked(true);
+    const TBoxCloser closer;
+    dialog.btnReport->click();
+    QCOMPARE(closer.Texts, QStringList{"Report generated!"});
+    std::stringstream text;
+    text << std::ifstream(out).rdbuf();
+    QVERIFY2(text.str().find((Tree.Path() / "added.dat").string()) != std::string::npos,
+             text.str().c_str());
+    QVERIFY2(text.str().find("+2.93 KB") != std::string::npos, text.str().c_str());
 }
 
 QTEST_MAIN(CompareWindowTest)

@@ -323,7 +323,8 @@ void MainWindowLayoutTest::menusAndDirectMenuBarItems() {
     for (const QAction* action : top[2]->menu()->actions())
         tools << action->text();
     QCOMPARE(file, (QStringList{"Open To Scan", "&Recent Folders", "-", "Open Scan &File...",
-                                "&Save Scan As...", "-", "Exit"}));
+                                "&Save Scan As...", "&Compare With Saved Scan...",
+                                "Stop Co&mparing", "-", "Exit"}));
     QCOMPARE(view, (QStringList{"&Treemap Ctrl+T", "Treemap &Cushion Shading ",
                                 "Treemap Tint by &Growth ", "-", "&Refresh F5", "-", "&Count "}));
     QCOMPARE(tools, (QStringList{"Options", "Generate Report"}));
