@@ -24,6 +24,7 @@ namespace {
 
 const QString FileFilter = QStringLiteral("Scan files (*.json *.json.zst *.zst);;All files (*)");
 const QString PageCaption = QStringLiteral("Changes");
+constexpr int ChangeColumnWidth = 140; // "-1,023.99 KB removed"
 
 QString FromPath(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
@@ -86,6 +87,7 @@ void TCompareActions::BuildPage() {
     FList->setModel(FModel.get());
     FList->header()->setSectionsClickable(true);
     FList->header()->setSortIndicatorShown(true);
+    FList->header()->setSortIndicator(-1, Qt::AscendingOrder); // the list's own order at first
     FList->header()->resizeSection(1, 420);
     layout->addWidget(FTotals);
     layout->addWidget(FList, 1);
@@ -157,7 +159,28 @@ void TCompareActions::ComparisonChanged() {
                          QLatin1Char('\n') + FModel->TotalsLines().join(QLatin1Char('\n')));
     }
     ShowPage(comparison != nullptr || FView.ComparisonBase() != nullptr);
+    PlaceChangeColumns();
     OfferItems();
+}
+
+// The column comes after the configured ones; it is shown next to the size, where the eye
+// compares them, instead of past the right edge of a wide list.
+void TCompareActions::PlaceChangeColumns() {
+    const std::pair<QTreeView*, EView> views[] = {
+        {FForm.VTLeft, EView::VTLeft},           {FForm.VTDetail, EView::VTDetail},
+        {FForm.VTFolderAll, EView::VTFolderAll}, {FForm.VTFolderEmpty, EView::VTFolderEmpty},
+        {FForm.VTFileAll, EView::VTFileAll},     {FForm.VTFileEmpty, EView::VTFileEmpty}};
+    for (const auto& [tree, id] : views) {
+        const TEntryModel& model = FView.EntryView(id);
+        const int change = model.ChangeColumn();
+        if (!tree || change < 0 || change >= tree->header()->count())
+            continue;
+        QHeaderView* header = tree->header();
+        const int size = model.IsFolderTree() ? 1 : int(ecFileSize);
+        header->moveSection(header->visualIndex(change), header->visualIndex(size) + 1);
+        if (header->sectionSize(change) < ChangeColumnWidth)
+            header->resizeSection(change, ChangeColumnWidth);
+    }
 }
 
 void TCompareActions::ShowPage(bool shown) {

@@ -50,6 +50,7 @@ private:
     void CompareClick();
     void ComparisonChanged();
     void ShowPage(bool shown);
+    void PlaceChangeColumns();
     void OfferItems();
     void ChangeActivated(const class QModelIndex& index);
 

@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -20,6 +21,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeView>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
@@ -155,6 +157,9 @@ void CompareWindowTest::comparisonShowsThePageAndTheColumnUntilStopped() {
     QVERIFY(Captions(BaseView->VTDetail()).contains("Change"));
     QVERIFY(Captions(BaseView->VTFileAll()).contains("Change"));
     QVERIFY(Column(BaseView->VTFileAll(), "Change").join(',').contains("+2.00 KB"));
+    const QHeaderView* header = Form->VTFileAll->header();
+    QCOMPARE(header->visualIndex(BaseView->VTFileAll().ChangeColumn()),
+             header->visualIndex(ecFileSize) + 1); // beside the size, not past the edge
 
     Action("StopComparing1")->trigger();
     QVERIFY(!PageShown());
