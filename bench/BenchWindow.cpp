@@ -7,8 +7,11 @@
 #include "BenchCommon.h"
 #include "uApplication.h"
 #include "uBaseView.h"
+#include "uChangesModel.h"
+#include "uCompareActions.h"
 #include "uHeapLimit.h"
 #include "uMain.h"
+#include "uScanFileActions.h"
 #include "uWaitForm.h"
 
 #include <QPushButton>
@@ -131,6 +134,73 @@ void MeasureClicks(TMainForm& form, TDataInfo* big, int repeat, const std::strin
 
 // A rescan: the wait window's first paint after the command, then Cancel half-way through
 // the scan until the window takes input again.
+// A saved scan of `dir` without every 20th file: those show as added against the scan, or,
+// the other way round, as removed (ghost rows in every list).
+void SaveThinnedScan(const std::string& dir, const std::string& file) {
+    TDataCtrl scan;
+    scan.ScanFolder(dir);
+    std::vector<const TDataInfo*> gone;
+    std::uint64_t files = 0;
+    for (TDataInfo* e = scan.Root(); e; e = NextInPreOrder(e, scan.Root()))
+        if (!e->IsFolder() && ++files % 20 == 0)
+            gone.push_back(e);
+    scan.RemoveEntries(gone);
+    scan.SaveScanFile(file);
+}
+
+// File > Compare With Saved Scan as the user meets it: the saved scan read and compared and
+// every view refilled, the Changes page, its sort, folder clicks with the Change column and
+// ghost rows in every list, and the end of it.
+void MeasureComparison(TMainForm& form, TDataInfo* big, int repeat, const std::string& what) {
+    Report("compare " + what + ": Changes rows", double(form.Comparing()->Changes().rowCount()), 0,
+           "rows");
+    Report("compare " + what + ": Changes page shown", SecondsOf([&] {
+               form.pcTotal->setCurrentWidget(form.Comparing()->Page());
+               Settle(form);
+           }),
+           0.1);
+    Report("compare " + what + ": Changes sorted by size change", SecondsOf([&] {
+               BaseView->HeaderClick(form.Comparing()->Changes(), 2, Qt::LeftButton);
+               Settle(form);
+           }),
+           0.25);
+    form.pcTotal->setCurrentIndex(1); // the folder lists
+    Settle(form);
+    MeasureClicks(form, big, repeat, "comparing " + what + ", Folders page");
+    form.pcTotal->setCurrentIndex(0);
+    Settle(form);
+}
+
+void MeasureComparisons(TMainForm& form, TDataInfo* big, int repeat, const std::string& dir) {
+    const std::string full = "/var/tmp/quorvex-bench/window-full.json";
+    const std::string thinned = "/var/tmp/quorvex-bench/window-thinned.json";
+    const std::string bigPath = big->FullPath(); // the tree is replaced below
+    SaveThinnedScan(dir, thinned);
+    Report("compare: saved scan read, compared, views refilled", SecondsOf([&] {
+               form.Comparing()->Compare(thinned);
+               Settle(form);
+           }));
+    MeasureComparison(form, big, repeat, "added");
+    Report("compare: stopped, views refilled", SecondsOf([&] {
+               form.Comparing()->StopComparing();
+               Settle(form);
+           }),
+           0.5);
+    // The thinned scan shown, the whole one as base: every 20th file is a ghost row.
+    BaseView->FDataCtrl().SaveScanFile(full);
+    form.ScanFiles()->Load(thinned);
+    Settle(form);
+    form.Comparing()->Compare(full);
+    Settle(form);
+    TDataInfo* root = BaseView->FDataCtrl().Root();
+    TDataInfo* same = root->FindByPath(bigPath);
+    if (same)
+        MeasureComparison(form, same, repeat, "removed");
+    form.Comparing()->StopComparing();
+    std::filesystem::remove(full);
+    std::filesystem::remove(thinned);
+}
+
 class TRescan : public QObject {
 public:
     void Run(TMainForm& form, const std::string& dir, double cancelAfter) {
@@ -250,6 +320,7 @@ void Run(const TOptions& options, const std::filesystem::path& config) {
     BaseView->HeaderClick(BaseView->VTDetail(), BaseView->VTDetail().ShareColumn(), Qt::LeftButton);
     Settle(*form);
     MeasureClicks(*form, big.Folder, options.Repeat, "Summary, three lists sorted");
+    MeasureComparisons(*form, big.Folder, options.Repeat, options.Dir);
     TRescan().Run(*form, options.Dir, headless / 2);
     Report("close: the window closed and destroyed", SecondsOf([&] {
                form->close();
