@@ -4,6 +4,7 @@
 #include "uChangesModel.h"
 #include "uMain.h"
 #include "uNavigation.h"
+#include "uScanFileActions.h"
 
 #include <QAction>
 #include <QDir>
@@ -22,13 +23,8 @@ namespace quorvex {
 
 namespace {
 
-const QString FileFilter = QStringLiteral("Scan files (*.json *.json.zst *.zst);;All files (*)");
 const QString PageCaption = QStringLiteral("Changes");
 constexpr int ChangeColumnWidth = 140; // "-1,023.99 KB removed"
-
-QString FromPath(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
 
 } // namespace
 
@@ -36,7 +32,7 @@ TCompareActions::TCompareActions(TMainForm& form, TBaseView& view)
     : FForm(form), FView(view), FModel(std::make_unique<TChangesModel>()) {
     FChoose = [this](QString& path) {
         path = QFileDialog::getOpenFileName(&FForm, QStringLiteral("Compare With Saved Scan"), path,
-                                            FileFilter);
+                                            ScanFileFilter());
         return !path.isEmpty();
     };
     BuildPage();
@@ -134,7 +130,7 @@ bool TCompareActions::Compare(const std::string& path) {
     } catch (const std::exception& e) {
         QMessageBox::critical(
             &FForm, QStringLiteral("Quorvex"),
-            QStringLiteral("The scan cannot be compared with \"%1\":").arg(FromPath(path)) +
+            QStringLiteral("The scan cannot be compared with \"%1\":").arg(ShownPath(path)) +
                 QLatin1Char('\n') + QString::fromUtf8(e.what()));
         return false;
     }
@@ -155,7 +151,7 @@ void TCompareActions::ComparisonChanged() {
         const TSortState& state = FModel->SortState();
         if (state.IsSet())
             FModel->SortRows(state.Column, state.Order);
-        FTotals->setText(QStringLiteral("Compared with: ") + FromPath(FView.ComparisonBaseFile()) +
+        FTotals->setText(QStringLiteral("Compared with: ") + ShownPath(FView.ComparisonBaseFile()) +
                          QLatin1Char('\n') + FModel->TotalsLines().join(QLatin1Char('\n')));
     }
     ShowPage(comparison != nullptr || FView.ComparisonBase() != nullptr);

@@ -14,13 +14,15 @@
 
 namespace quorvex {
 
-namespace {
+QString ScanFileFilter() {
+    return QStringLiteral("Scan files (*.json *.json.zst *.zst);;All files (*)");
+}
 
-const QString FileFilter = QStringLiteral("Scan files (*.json *.json.zst *.zst);;All files (*)");
-
-QString FromPath(const std::string& path) {
+QString ShownPath(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
+
+namespace {
 
 std::string ToPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -30,7 +32,7 @@ std::string ToPath(const QString& path) {
 
 QString ScanWindowTitle(const TDataCtrl& engine) {
     if (engine.IsLoaded()) {
-        const QString name = QFileInfo(FromPath(engine.LoadedFrom())).fileName();
+        const QString name = QFileInfo(ShownPath(engine.LoadedFrom())).fileName();
         return QStringLiteral("Quorvex - %1 (saved scan, read-only)").arg(name);
     }
     return engine.WasCancelled() ? QStringLiteral("Quorvex - incomplete")
@@ -40,18 +42,18 @@ QString ScanWindowTitle(const TDataCtrl& engine) {
 QString DefaultScanFileName(const std::string& rootPath) {
     const std::size_t slash = rootPath.find_last_of('/');
     const std::string name = slash == std::string::npos ? rootPath : rootPath.substr(slash + 1);
-    return (name.empty() ? QStringLiteral("root") : FromPath(name)) + QStringLiteral(".json");
+    return (name.empty() ? QStringLiteral("root") : ShownPath(name)) + QStringLiteral(".json");
 }
 
 TScanFileActions::TScanFileActions(TMainForm& form, TBaseView& view) : FForm(form), FView(view) {
     FChooseOpen = [this](QString& path) {
         path = QFileDialog::getOpenFileName(&FForm, QStringLiteral("Open Scan File"), path,
-                                            FileFilter);
+                                            ScanFileFilter());
         return !path.isEmpty();
     };
     FChooseSave = [this](QString& path) {
-        path =
-            QFileDialog::getSaveFileName(&FForm, QStringLiteral("Save Scan As"), path, FileFilter);
+        path = QFileDialog::getSaveFileName(&FForm, QStringLiteral("Save Scan As"), path,
+                                            ScanFileFilter());
         return !path.isEmpty();
     };
     AddMenuItems();
@@ -163,7 +165,7 @@ bool TScanFileActions::Save(const std::string& path) {
 
 void TScanFileActions::ShowFailure(const QString& what, const std::string& path, const char* why) {
     QMessageBox::critical(&FForm, QStringLiteral("Quorvex"),
-                          what.arg(FromPath(path)) + QLatin1Char('\n') + QString::fromUtf8(why));
+                          what.arg(ShownPath(path)) + QLatin1Char('\n') + QString::fromUtf8(why));
 }
 
 } // namespace quorvex

@@ -18,6 +18,11 @@ class TMainForm;
 /// cancelled scan, "Quorvex - scan.json (saved scan, read-only)" for a loaded scan file.
 QString ScanWindowTitle(const TDataCtrl& engine);
 
+/// The file-dialog filter of scan files.
+QString ScanFileFilter();
+/// A file system path (bytes) as the dialogs and messages show it.
+QString ShownPath(const std::string& path);
+
 /// "<folder name>.json" for the scanned folder `rootPath` ("root.json" for "/").
 QString DefaultScanFileName(const std::string& rootPath);
 

@@ -2,6 +2,7 @@
 // Changes page and the Change column come and go with the comparison, follow rescans of the
 // same folder, and a saved scan of another folder is refused with nothing changed.
 #include "FixtureTree.h"
+#include "MessageCatcher.h"
 #include "uBaseView.h"
 #include "uChangesModel.h"
 #include "uCompareActions.h"
@@ -21,8 +22,8 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeView>
 #include <QTimer>
+#include <QTreeView>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -50,24 +51,6 @@ QStringList Column(const QAbstractItemModel& model, const QString& caption) {
                     model.index(row, column).data().toString();
     return rows;
 }
-
-// Closes every message box shown while it lives, keeping its text.
-class TBoxCloser {
-public:
-    TBoxCloser() {
-        QObject::connect(&FTimer, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                Texts << box->text();
-                box->reject();
-            }
-        });
-        FTimer.start(10);
-    }
-    QStringList Texts;
-
-private:
-    QTimer FTimer;
-};
 
 } // namespace
 
@@ -130,7 +113,7 @@ bool CompareWindowTest::CompareFromMenu(const std::string& file) {
         path = QString::fromStdString(file);
         return true;
     };
-    const TBoxCloser closer;
+    const TMessageCatcher closer;
     Action("CompareWithSavedScan1")->trigger();
     return closer.Texts.isEmpty();
 }
@@ -215,7 +198,7 @@ void CompareWindowTest::reportDialogOffersTheChangesWhileComparing() {
     const std::string out = (Files.Path() / "changes.csv").string();
     dialog.FSelectSaveFile = [&out](EExportFormat) { return QString::fromStdString(out); };
     dialog.rbCSV->setChecked(true);
-    const TBoxCloser closer;
+    const TMessageCatcher closer;
     dialog.btnReport->click();
     QCOMPARE(closer.Texts, QStringList{"Report generated!"});
     std::stringstream text;

@@ -3,6 +3,7 @@
 // bad file says where it broke and leaves the window empty; Save Scan As writes a file that
 // reads back to the same figures.
 #include "FixtureTree.h"
+#include "MessageCatcher.h"
 #include "uBaseView.h"
 #include "uDetailVT.h"
 #include "uEntryMenu.h"
@@ -31,24 +32,6 @@ using namespace quorvex;
 using namespace quorvex::test;
 
 namespace {
-
-// Every message box shown while it lives: its text is kept and the box closed.
-class TMessageCatcher {
-public:
-    TMessageCatcher() {
-        QObject::connect(&FTimer, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                Texts << box->text();
-                box->reject();
-            }
-        });
-        FTimer.start(10);
-    }
-    QStringList Texts;
-
-private:
-    QTimer FTimer;
-};
 
 // What the window shows of a scan, as the user reads it.
 struct TShown {
