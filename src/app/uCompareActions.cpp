@@ -127,6 +127,7 @@ bool TCompareActions::Compare(const std::string& path) {
         if (!loaded)
             return false; // cancelled
         FView.CompareWith(std::move(base), path);
+        FollowShownFolder();
     } catch (const std::exception& e) {
         QMessageBox::critical(
             &FForm, QStringLiteral("Quorvex"),
@@ -140,6 +141,14 @@ bool TCompareActions::Compare(const std::string& path) {
 
 void TCompareActions::StopComparing() {
     FView.StopComparing();
+    FollowShownFolder();
+}
+
+// The views were filled anew with or without the column: the folder tree opens again down
+// to the folder shown instead of staying collapsed at the top.
+void TCompareActions::FollowShownFolder() {
+    if (FForm.Navigation())
+        FForm.Navigation()->FollowInTree(FView.FDataCtrl().CurrentRoot());
 }
 
 // The view controller drops the comparison before the tree changes and makes it again

@@ -51,6 +51,7 @@ private:
     void ComparisonChanged();
     void ShowPage(bool shown);
     void PlaceChangeColumns();
+    void FollowShownFolder();
     void OfferItems();
     void ChangeActivated(const class QModelIndex& index);
 

@@ -2,6 +2,7 @@
 
 #include "uBaseView.h"
 #include "uMain.h"
+#include "uNavigation.h"
 #include "uViewBinding.h"
 #include "uWaitForm.h"
 
@@ -97,11 +98,8 @@ void TLiveTree::Refill() {
     FView.ShowFolder(shown);
     FForm.ShowScanState(true);
     // The folder tree follows the folder shown, as after a move with the keyboard.
-    const QModelIndex index = FView.VTLeft().IndexOf(shown);
-    if (index.isValid()) {
-        FForm.VTLeft->setCurrentIndex(index);
-        FForm.VTLeft->scrollTo(index);
-    }
+    if (FForm.Navigation())
+        FForm.Navigation()->FollowInTree(shown);
 }
 
 } // namespace quorvex

@@ -72,12 +72,16 @@ void TNavigation::ShowPath(const std::string* path) {
 void TNavigation::Show(TDataInfo* folder) {
     if (!folder)
         return;
+    FollowInTree(folder);
+    FForm.ShowFolderEntry(folder);
+}
+
+void TNavigation::FollowInTree(const TDataInfo* folder) {
     const QModelIndex index = FView.VTLeft().IndexOf(folder);
     if (index.isValid()) {
         FForm.VTLeft->setCurrentIndex(index);
         FForm.VTLeft->scrollTo(index);
     }
-    FForm.ShowFolderEntry(folder);
 }
 
 void TNavigation::RecordShownFolder() {

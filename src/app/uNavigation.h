@@ -33,6 +33,9 @@ public:
     void ShowParent();
     /// Shows `folder` and makes it the tree's current item, its parents expanded.
     void Show(TDataInfo* folder);
+    /// Makes `folder` the tree's current item, its parents expanded, without showing it
+    /// again: for a refill that keeps the folder shown.
+    void FollowInTree(const TDataInfo* folder);
     void Back();
     void Forward();
     const TFolderHistory& History() const { return FHistory; }

@@ -7,6 +7,7 @@
 #include "uChangesModel.h"
 #include "uCompareActions.h"
 #include "uMain.h"
+#include "uNavigation.h"
 #include "uReport.h"
 #include "uWaitForm.h"
 
@@ -156,6 +157,13 @@ void CompareWindowTest::comparisonShowsThePageAndTheColumnUntilStopped() {
 void CompareWindowTest::rescanOfTheSameFolderComparesAgain() {
     const std::string base = SaveBase(Tree.Path());
     Form->OpenFolder(Tree.Str());
+    TDataInfo* docs = BaseView->FDataCtrl().Root()->FindByPath((Tree.Path() / "docs").string());
+    Form->Navigation()->Show(docs);
+    // The refilled folder tree opens down to the folder shown again, both ways.
+    QVERIFY(CompareFromMenu(base));
+    QCOMPARE(BaseView->VTLeft().Entry(Form->VTLeft->currentIndex()), docs);
+    Action("StopComparing1")->trigger();
+    QCOMPARE(BaseView->VTLeft().Entry(Form->VTLeft->currentIndex()), docs);
     QVERIFY(CompareFromMenu(base));
     QCOMPARE(Form->Comparing()->Changes().rowCount(), 0);
     WriteTree(Tree.Path(), {"later:10"});
