@@ -1,4 +1,5 @@
 // --compare: a folder (or a loaded scan) against a saved scan of it, end to end.
+#include "CommandRun.h"
 #include "FixtureTree.h"
 #include "uBaseFunction.h"
 #include "uCommandLine.h"
@@ -14,25 +15,17 @@ using namespace quorvex::test;
 
 namespace {
 
-struct TRun {
-    int Status;
-    std::string Out, Err;
-};
-
 class CompareCommand : public testing::Test {
 protected:
-    TRun Run(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--config", (Work.Path() / "c.xml").string()});
-        std::ostringstream out, err;
-        const int status = RunCommandLine(args, out, err);
-        return {status, out.str(), err.str()};
+    TCommandRun Run(std::vector<std::string> args) {
+        return RunWithConfig(std::move(args), Work.Path() / "c.xml");
     }
     // Saves the scan of `folder` as --export-scan does; returns the file.
     std::string Save(const std::string& folder, const std::string& name,
                      std::vector<std::string> more = {}) {
         const std::string file = (Work.Path() / name).string();
         more.insert(more.end(), {"--export-scan", file, folder});
-        const TRun r = Run(more);
+        const TCommandRun r = Run(more);
         EXPECT_EQ(r.Status, 0) << r.Err;
         return file;
     }
@@ -49,7 +42,7 @@ TEST_F(CompareCommand, OptionsNameTheBaseAndTheFolderOrScan) {
     EXPECT_TRUE(cmd.DiskUsage);
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"--compare"}, {"--compare", "b.json"}, {"--summary", "--compare", "b.json", "/"}}) {
-        const TRun r = Run(args);
+        const TCommandRun r = Run(args);
         EXPECT_EQ(r.Status, 2) << testing::PrintToString(args);
         EXPECT_EQ(r.Err.rfind("quorvex: ", 0), 0u) << r.Err;
     }
@@ -62,7 +55,7 @@ TEST_F(CompareCommand, PrintsTheFiveLinesThenTheGrowths) {
     fs::remove(Data.Path() / "c");
     WriteTree(Data.Path(), {"big.bin:2048"});
 
-    const TRun r = Run({"--compare", base, Data.Str()});
+    const TCommandRun r = Run({"--compare", base, Data.Str()});
     ASSERT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(r.Err, "");
     // +2048 new, +1024 grown, -10 removed; changed: the root and a.txt.
@@ -82,7 +75,7 @@ TEST_F(CompareCommand, PrintsTheFiveLinesThenTheGrowths) {
 TEST_F(CompareCommand, ShrinkingAndNoChangeReadAsSuch) {
     WriteTree(Data.Path(), {"a:3000"});
     const std::string base = Save(Data.Str(), "base.json");
-    TRun r = Run({"--compare", base, Data.Str()});
+    TCommandRun r = Run({"--compare", base, Data.Str()});
     EXPECT_NE(r.Out.find("\nTotal Change: 0.00 B( 0 Byte)\nEntries Added: 0\nEntries Removed: "
                          "0\nEntries Changed: 0\n"),
               std::string::npos)
@@ -98,7 +91,7 @@ TEST_F(CompareCommand, AtMostTwentyGrowthsLargestFirst) {
     const std::string base = Save(Data.Str(), "base.json");
     for (int i = 1; i <= 25; ++i)
         WriteTree(Data.Path(), {"f" + std::to_string(i) + ":" + std::to_string(i * 2048)});
-    const TRun r = Run({"--compare", base, Data.Str()});
+    const TCommandRun r = Run({"--compare", base, Data.Str()});
     ASSERT_EQ(r.Status, 0) << r.Err;
     std::istringstream lines(r.Out);
     std::vector<std::string> growths;
@@ -118,7 +111,7 @@ TEST_F(CompareCommand, DiskUsageComparesAllocatedBytes) {
     ASSERT_EQ(lstat((Data.Path() / "new").c_str(), &st), 0);
     if (st.st_blocks == 0)
         GTEST_SKIP() << "the file system keeps one byte without a block";
-    const TRun r = Run({"--disk-usage", "--compare", base, Data.Str()});
+    const TCommandRun r = Run({"--disk-usage", "--compare", base, Data.Str()});
     ASSERT_EQ(r.Status, 0) << r.Err;
     EXPECT_NE(
         r.Out.find("+" + FormatSize(double(st.st_blocks) * 512) + "\t" + Data.Str() + "/new\n"),
@@ -137,7 +130,7 @@ TEST_F(CompareCommand, BasesThatCannotBeUsedAreRefused) {
              {"--compare", other, "--load", now},
              {"--compare", missing, Data.Str()},
              {"--compare", (Work.Path() / "bad.json").string(), Data.Str()}}) {
-        const TRun r = Run(args);
+        const TCommandRun r = Run(args);
         EXPECT_EQ(r.Status, 1) << testing::PrintToString(args);
         EXPECT_EQ(r.Out, "");
         EXPECT_EQ(r.Err.rfind("quorvex: ", 0), 0u) << r.Err;

@@ -1,5 +1,6 @@
 // --report with --compare: the changes list as a report in every format, read back by a
 // parser of each format, and the bases it refuses.
+#include "CommandRun.h"
 #include "FixtureTree.h"
 #include "uCommandLine.h"
 
@@ -19,11 +20,6 @@ using namespace quorvex;
 using namespace quorvex::test;
 
 namespace {
-
-struct TRun {
-    int Status;
-    std::string Out, Err;
-};
 
 using TTable = std::vector<QStringList>;
 
@@ -151,11 +147,8 @@ std::vector<std::size_t> RowsWith(const TTable& rows, const QString& text) {
 
 class CompareReport : public testing::Test {
 protected:
-    TRun Run(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--config", (Work.Path() / "c.xml").string()});
-        std::ostringstream out, err;
-        const int status = RunCommandLine(args, out, err);
-        return {status, out.str(), err.str()};
+    TCommandRun Run(std::vector<std::string> args) {
+        return RunWithConfig(std::move(args), Work.Path() / "c.xml");
     }
     std::string Save(const std::string& folder, const std::string& name) {
         const std::string file = (Work.Path() / name).string();
@@ -186,7 +179,7 @@ class CompareReportFormat : public CompareReport,
 TEST_P(CompareReportFormat, EveryChangeOnceWithItsSignAndTheTotalsAbove) {
     const std::string base = EditedSinceBase();
     const fs::path report = Work.Path() / (std::string("changes.") + GetParam());
-    const TRun r = Run({"--report", report.string(), "--compare", base, Data.Str()});
+    const TCommandRun r = Run({"--report", report.string(), "--compare", base, Data.Str()});
     ASSERT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(r.Out, "");
     const TTable rows = ReportRows(report);
@@ -262,7 +255,7 @@ TEST_F(CompareReport, OptionsCombineOnlyWithTheReport) {
              {"--report", "r.txt", "--compare", "b.json", "--summary", "/"},
              {"--compare", "b.json", "--report", "r.txt", "--treemap", "t.png", "/"},
              {"--report", "r.txt", "--export-scan", "s.json", "/"}}) {
-        const TRun r = Run(args);
+        const TCommandRun r = Run(args);
         EXPECT_EQ(r.Status, 2) << testing::PrintToString(args);
         EXPECT_EQ(r.Err.rfind("quorvex: ", 0), 0u) << r.Err;
     }
@@ -282,7 +275,7 @@ TEST_F(CompareReport, BasesThatCannotBeUsedWriteNoReport) {
              {"--compare", bad, Data.Str()}}) {
         std::vector<std::string> full = {"--report", report.string()};
         full.insert(full.end(), args.begin(), args.end());
-        const TRun r = Run(full);
+        const TCommandRun r = Run(full);
         EXPECT_EQ(r.Status, 1) << testing::PrintToString(args);
         EXPECT_EQ(r.Err.rfind("quorvex: ", 0), 0u) << r.Err;
         EXPECT_EQ(r.Err.find('\n'), r.Err.size() - 1) << "one line: " << r.Err;

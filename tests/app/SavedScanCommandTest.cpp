@@ -1,5 +1,6 @@
 // Saved scans on the command line: --export-scan writes what --load reads back, and the
 // same five summary lines come out of both, in either count.
+#include "CommandRun.h"
 #include "FixtureTree.h"
 #include "uCommandLine.h"
 
@@ -15,22 +16,14 @@ using namespace quorvex::test;
 
 namespace {
 
-struct Result {
-    int Status;
-    std::string Out, Err;
-};
-
 class SavedScanCommand : public testing::Test {
 protected:
     void SetUp() override {
         WriteTree(Data.Path(), {"a.txt:1000", "b.TXT:500", "sub/c:36", "sub/deep/d.txt:0"});
         fs::create_hard_link(Data.Path() / "a.txt", Data.Path() / "sub/a-again.txt");
     }
-    Result Run(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--config", (Work.Path() / "conf.xml").string()});
-        std::ostringstream out, err;
-        const int status = RunCommandLine(args, out, err);
-        return {status, out.str(), err.str()};
+    TCommandRun Run(std::vector<std::string> args) {
+        return RunWithConfig(std::move(args), Work.Path() / "conf.xml");
     }
     // The program itself, for what goes to its standard output directly.
     static std::string ProgramOutput(const std::string& arguments) {
@@ -56,7 +49,7 @@ TEST_F(SavedScanCommand, ASavedScanSummarisesAsTheFolderInBothCounts) {
                 live.push_back("--disk-usage");
                 loaded.push_back("--disk-usage");
             }
-            const Result a = Run(live), b = Run(loaded);
+            const TCommandRun a = Run(live), b = Run(loaded);
             EXPECT_EQ(a.Status, 0) << a.Err;
             EXPECT_EQ(b.Status, 0) << b.Err;
             EXPECT_EQ(b.Out, a.Out) << name << disk;
@@ -77,7 +70,7 @@ TEST_F(SavedScanCommand, ADashWritesTheScanToStandardOutput) {
 TEST_F(SavedScanCommand, BadFilesAndBadUsageAreRefused) {
     const std::string bad = (Work.Path() / "bad.json").string();
     std::ofstream(bad) << "[1,2,{},\n[{\"name\":\"/x\"},\n{\"name\":\"..\"}]]";
-    const Result r = Run({"--summary", "--load", bad});
+    const TCommandRun r = Run({"--summary", "--load", bad});
     EXPECT_EQ(r.Status, 1);
     EXPECT_EQ(r.Out, "");
     EXPECT_NE(r.Err.find(bad), std::string::npos) << r.Err;
